@@ -1,12 +1,20 @@
 // The operating-system services Brenvale needs, behind one portable interface.
 // platform/win32/ implements it with thin Win32 calls, platform/posix/ with the project's own code
 // that answers as Windows would. No other folder asks which system it runs on.
+//
+// Every text is bytes in the system's ANSI code page and every path is used exactly as given;
+// a run of separators inside a path means one separator.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// ---- Text -------------------------------------------------------------------------------------
 
 // Texts are bytes in the system's ANSI code page: GBK (936) on Chinese Windows, UTF-8 on Linux.
 constexpr unsigned kUtf8CodePage = 65001;
@@ -17,5 +25,90 @@ unsigned AnsiCodePage();
 // Converts one of the program's own UTF-8 literals to the ANSI code page.
 // Characters the code page lacks become the system's default character.
 std::string Utf8ToAnsi(std::string_view utf8);
+
+// True when the byte starts a two-byte character of the code page; its second byte may then
+// equal the separator without being one. Never true for UTF-8.
+bool IsLeadByte(unsigned char byte);
+
+// ---- Paths ------------------------------------------------------------------------------------
+
+extern const char kSeparator; // '\\' on Windows, '/' on Linux
+
+// The position of the last separator of a path that is a separator and not the second byte of
+// a double-byte character, or npos.
+std::size_t FindLastSeparator(std::string_view path);
+
+// ---- Directory search -------------------------------------------------------------------------
+
+// Attribute bits as Windows reports them. The POSIX layer reports 16 for a directory, 32 for
+// anything else, 1024 in addition for a symbolic link and 2 for a name that begins with ".".
+enum Attribute : std::uint32_t {
+    kReadOnly = 1,
+    kHidden = 2,
+    kSystem = 4,
+    kDirectory = 16,
+    kArchive = 32,
+    kNormal = 128,
+    kReparsePoint = 1024, // a symbolic link, junction or other link: never entered as a directory
+};
+
+struct FoundEntry {
+    std::string name; // the entry's own name, without its directory
+    std::uint32_t attributes = 0;
+    std::int64_t size = 0; // a directory reports 0; a link reports its own size
+};
+
+// One search in progress (FindFirstFileA, FindNextFileA, FindClose). A pattern DIR\*.* lists DIR:
+// "." and ".." first, then the entries (POSIX: in byte order of their names). Any other pattern
+// names that one entry; the entry is the link itself when the path names a link.
+class DirectorySearch {
+  public:
+    DirectorySearch();
+    ~DirectorySearch();
+    DirectorySearch(const DirectorySearch&) = delete;
+    DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+    // Closes any search still open, then starts one. False, with no search open, when nothing
+    // matches or the directory cannot be listed.
+    bool Start(const std::string& pattern, FoundEntry& first);
+    // The next entry; false (the search stays open until Close) when there is none.
+    bool Next(FoundEntry& next);
+    void Close();
+    bool IsOpen() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// ---- Changes to the file system ---------------------------------------------------------------
+
+// Creates the last level of the path only (CreateDirectoryA / mkdir).
+bool CreateOneDirectory(const std::string& path);
+// Deletes a file, or a link as a link (DeleteFileA / unlink). Never a directory; no attribute is
+// changed first, so Windows refuses a read-only file.
+bool DeleteOneFile(const std::string& path);
+// Removes an empty directory, or a link to a directory as a link (RemoveDirectoryA / rmdir).
+bool RemoveEmptyDirectory(const std::string& path);
+// Renames an entry over another of the same directory, replacing a file or link there
+// (MoveFileExA with MOVEFILE_REPLACE_EXISTING / rename). Never replaces a directory.
+bool ReplaceEntry(const std::string& from, const std::string& to);
+// Deletes a file the program made itself, even when a copy has made it read-only.
+bool DiscardOwnFile(const std::string& path);
+
+// Called on the copying thread once before any data moves (transferred 0) and after each chunk.
+// A result other than 0 cancels the copy.
+using CopyProgressRoutine = std::uint32_t (*)(std::int64_t total_size, std::int64_t transferred, void* data);
+
+// Copies source to destination, which must not exist yet (CopyFileExA / the POSIX copy below).
+// Carries modification time and permissions (Windows: times and attributes). On POSIX a link is
+// copied as a link, and any other entry that is not a regular file fails at once without being
+// opened in a way that could block. A failed copy may leave a partial destination behind.
+bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
+                   void* data);
+
+// ---- Process ----------------------------------------------------------------------------------
+
+std::uint32_t CurrentProcessId();
 
 } // namespace platform

@@ -1,9 +1,11 @@
-// Text conversion on Windows: UTF-8 to UTF-16 to the ANSI code page, with the system's own tables.
+// Text on Windows: UTF-8 to UTF-16 to the ANSI code page, with the system's own tables.
 #include "platform/platform.h"
 
 #include <windows.h>
 
 namespace platform {
+
+const char kSeparator = '\\';
 
 unsigned AnsiCodePage() { return GetACP(); }
 
@@ -24,5 +26,9 @@ std::string Utf8ToAnsi(std::string_view utf8) {
     WideCharToMultiByte(CP_ACP, 0, wide.data(), wide_length, ansi.data(), ansi_length, nullptr, nullptr);
     return ansi;
 }
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
 } // namespace platform

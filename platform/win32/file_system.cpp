@@ -1,0 +1,91 @@
+// Directory search and file-system changes on Windows: thin calls to the ANSI Win32 functions.
+#include "platform/platform.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+FoundEntry MakeEntry(const WIN32_FIND_DATAA& data) {
+    FoundEntry entry;
+    entry.name = data.cFileName;
+    entry.attributes = data.dwFileAttributes;
+    entry.size =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    return entry;
+}
+
+struct CopyContext {
+    CopyProgressRoutine routine;
+    void* data;
+};
+
+DWORD CALLBACK ForwardCopyProgress(LARGE_INTEGER total_size, LARGE_INTEGER transferred, LARGE_INTEGER,
+                                   LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID context_pointer) {
+    const auto* context = static_cast<const CopyContext*>(context_pointer);
+    return context->routine(total_size.QuadPart, transferred.QuadPart, context->data) == 0 ? PROGRESS_CONTINUE
+                                                                                           : PROGRESS_CANCEL;
+}
+
+} // namespace
+
+struct DirectorySearch::State {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+DirectorySearch::DirectorySearch() = default;
+DirectorySearch::~DirectorySearch() { Close(); }
+
+bool DirectorySearch::Start(const std::string& pattern, FoundEntry& first) {
+    Close();
+    WIN32_FIND_DATAA data;
+    const HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    state_ = std::make_unique<State>();
+    state_->handle = handle;
+    first = MakeEntry(data);
+    return true;
+}
+
+bool DirectorySearch::Next(FoundEntry& next) {
+    if (!state_)
+        return false;
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(state_->handle, &data))
+        return false;
+    next = MakeEntry(data);
+    return true;
+}
+
+void DirectorySearch::Close() {
+    if (state_)
+        FindClose(state_->handle);
+    state_.reset();
+}
+
+bool DirectorySearch::IsOpen() const { return state_ != nullptr; }
+
+bool CreateOneDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != FALSE; }
+
+bool ReplaceEntry(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool DiscardOwnFile(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
+                   void* data) {
+    CopyContext context{routine, data};
+    return CopyFileExA(source.c_str(), destination.c_str(), routine ? ForwardCopyProgress : nullptr, &context,
+                       nullptr, COPY_FILE_FAIL_IF_EXISTS) != FALSE;
+}
+
+} // namespace platform
