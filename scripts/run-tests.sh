@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh test || exit 1
 
-presets="linux linux-asan windows"
+presets="linux linux-asan linux-tsan windows"
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 status=0
