@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -17,6 +18,13 @@ namespace brenvale {
 namespace {
 
 [[noreturn]] void FatalControlError(const std::string& what);
+
+std::atomic<PropertyWriteObserver> g_write_observer{nullptr};
+
+void ObserveWrite(ControlRef ref, std::uint32_t property, const PropertyValue& value) {
+    if (const PropertyWriteObserver observer = g_write_observer.load(std::memory_order_acquire))
+        observer(ref, property, value);
+}
 
 struct ControlState {
     const ControlDefinition* definition;
@@ -356,11 +364,15 @@ std::shared_ptr<LoadedWindow> WindowOf(ControlRef ref) {
 } // namespace
 
 void SetControlProperty(ControlRef ref, std::uint32_t property, std::int32_t value) {
-    WindowOf(ref)->Set(ref.control, property, PropertyValue(value));
+    const PropertyValue written(value);
+    WindowOf(ref)->Set(ref.control, property, written);
+    ObserveWrite(ref, property, written);
 }
 
 void SetControlProperty(ControlRef ref, std::uint32_t property, const std::string& text) {
-    WindowOf(ref)->Set(ref.control, property, PropertyValue(text));
+    const PropertyValue written(text);
+    WindowOf(ref)->Set(ref.control, property, written);
+    ObserveWrite(ref, property, written);
 }
 
 void SetControlProperty(ControlRef ref, std::uint32_t property, const char* text) {
@@ -403,6 +415,8 @@ void LoadWindow(const WindowDefinition& definition, Toolkit& toolkit) {
     }
     window->Create();
 }
+
+void SetPropertyWriteObserver(PropertyWriteObserver observer) { g_write_observer.store(observer); }
 
 void ShowMessageBox(const std::string& text, const std::string& title) {
     if (Toolkit* toolkit = AnyLiveToolkit())

@@ -44,6 +44,11 @@ void LoadWindow(const WindowDefinition& definition, Toolkit& toolkit);
 void ShowMessageBox(const std::string& text, const std::string& title);
 std::string ShowFolderBrowser(const std::string& prompt);
 
+// Test seam: sees every write as it is made, on the writing thread, once the value is stored.
+// Set it before any thread writes; null removes it.
+using PropertyWriteObserver = void (*)(ControlRef ref, std::uint32_t property, const PropertyValue& value);
+void SetPropertyWriteObserver(PropertyWriteObserver observer);
+
 // Limits of a progress bar's minimum, maximum and position.
 inline constexpr std::int32_t kBarLimit = 32767;
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -37,6 +38,16 @@ extern const char kSeparator; // '\\' on Windows, '/' on Linux
 // The position of the last separator of a path that is a separator and not the second byte of
 // a double-byte character, or npos.
 std::size_t FindLastSeparator(std::string_view path);
+
+// The names between separators, runs of separators counting as one ("a\\b\" gives a, b).
+std::vector<std::string> SplitPath(std::string_view path);
+
+// The absolute form of a path, with ".", "..", repeated separators and links resolved as far as
+// the path exists; what does not exist yet is appended as written. Empty when it cannot be made.
+std::string CanonicalPath(const std::string& path);
+
+// Whether two names name the same entry: byte for byte on Linux, ignoring letter case on Windows.
+bool SameEntryName(std::string_view a, std::string_view b);
 
 // ---- Directory search -------------------------------------------------------------------------
 
@@ -81,6 +92,9 @@ class DirectorySearch {
     std::unique_ptr<State> state_;
 };
 
+// True when the directory exists and can be listed, empty or not (an empty drive root included).
+bool IsListableDirectory(const std::string& directory);
+
 // ---- Changes to the file system ---------------------------------------------------------------
 
 // Creates the last level of the path only (CreateDirectoryA / mkdir).
@@ -106,6 +120,16 @@ using CopyProgressRoutine = std::uint32_t (*)(std::int64_t total_size, std::int6
 // opened in a way that could block. A failed copy may leave a partial destination behind.
 bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
                    void* data);
+
+// ---- Test seam --------------------------------------------------------------------------------
+
+// Lets tests make a change to the file system fail, or act at the moment it happens, where the
+// system itself cannot be made to refuse (tests run as root). No hook is set outside tests.
+enum class FileOperation { kListDirectory, kCreateDirectory, kDeleteFile, kRemoveDirectory, kReplace, kCopy };
+// Called before the operation, on the calling thread; true makes the operation fail untried.
+using FileOperationHook = bool (*)(FileOperation operation, const std::string& path, void* context);
+void SetFileOperationHook(FileOperationHook hook, void* context); // null removes it
+bool HookRefuses(FileOperation operation, const std::string& path); // for the implementations
 
 // ---- Process ----------------------------------------------------------------------------------
 

@@ -15,8 +15,6 @@ bool FindEntry(const std::string& path, platform::FoundEntry& entry) {
     return search.Start(path, entry); // closed when search goes out of scope
 }
 
-bool IsLink(std::uint32_t attributes) { return (attributes & platform::kReparsePoint) != 0; }
-
 bool IsRealDirectory(std::uint32_t attributes) {
     return (attributes & platform::kDirectory) != 0 && !IsLink(attributes);
 }
@@ -28,7 +26,7 @@ bool RemoveLink(const std::string& path, std::uint32_t attributes) {
                                                     : platform::DeleteOneFile(path);
 }
 
-void EmptyDirectory(const std::string& directory) {
+void EmptyDirectory(const std::string& directory, std::int32_t* failed_deletions) {
     struct Noted {
         std::string path;
         std::uint32_t attributes;
@@ -44,14 +42,18 @@ void EmptyDirectory(const std::string& directory) {
         }
     } // the listing is complete and closed before anything is deleted
     for (const Noted& item : noted) {
+        bool removed;
         if (IsRealDirectory(item.attributes)) {
-            EmptyDirectory(item.path);
+            EmptyDirectory(item.path, failed_deletions);
             platform::RemoveEmptyDirectory(item.path);
+            continue; // what kept it is counted inside
         } else if (IsLink(item.attributes)) {
-            RemoveLink(item.path, item.attributes);
+            removed = RemoveLink(item.path, item.attributes);
         } else {
-            platform::DeleteOneFile(item.path);
+            removed = platform::DeleteOneFile(item.path);
         }
+        if (!removed && failed_deletions != nullptr)
+            ++*failed_deletions;
     }
 }
 
@@ -86,7 +88,7 @@ bool EntryMatches(std::uint32_t attributes, std::uint32_t attribute, bool attrib
 const char kTemporaryFilePrefix[] = "~brenvale-";
 
 std::string ListEntries(const std::string& pattern, std::uint32_t attribute, bool attribute_given,
-                        SearchHandle& handle) {
+                        SearchHandle& handle, std::uint32_t* attributes) {
     platform::FoundEntry entry;
     bool found;
     if (pattern.empty())
@@ -94,8 +96,11 @@ std::string ListEntries(const std::string& pattern, std::uint32_t attribute, boo
     else
         found = handle.search.Start(pattern, entry);
     while (found) {
-        if (EntryMatches(entry.attributes, attribute, attribute_given))
+        if (EntryMatches(entry.attributes, attribute, attribute_given)) {
+            if (attributes != nullptr)
+                *attributes = entry.attributes;
             return std::move(entry.name);
+        }
         found = handle.search.Next(entry);
     }
     handle.search.Close();
@@ -118,7 +123,7 @@ bool MakeDirectory(const std::string& path) { return platform::CreateOneDirector
 
 bool RemoveFile(const std::string& path) { return platform::DeleteOneFile(path); }
 
-bool RemoveDirectoryTree(const std::string& path) {
+bool RemoveDirectoryTree(const std::string& path, std::int32_t* failed_deletions) {
     const std::size_t start = path.find_first_not_of(' ');
     if (start == std::string::npos)
         return false;
@@ -131,7 +136,7 @@ bool RemoveDirectoryTree(const std::string& path) {
     platform::FoundEntry self;
     if (FindEntry(directory, self) && IsLink(self.attributes))
         return RemoveLink(directory, self.attributes);
-    EmptyDirectory(directory);
+    EmptyDirectory(directory, failed_deletions);
     return platform::RemoveEmptyDirectory(directory);
 }
 

@@ -24,8 +24,9 @@ struct SearchHandle {
 // (and the handle holds no search) when there is none. A given attribute is ANDed with 55 and
 // accepts entries sharing a bit with it (0 accepts only an attribute word of 0); an attribute not
 // given accepts every entry that is not a directory.
+// When attributes is given it receives the yielded entry's attribute word.
 std::string ListEntries(const std::string& pattern, std::uint32_t attribute, bool attribute_given,
-                        SearchHandle& handle);
+                        SearchHandle& handle, std::uint32_t* attributes = nullptr);
 void CloseSearch(SearchHandle& handle);
 
 // The mask rule of ListEntries for one attribute word.
@@ -37,6 +38,9 @@ std::int64_t QueryFileSize(const std::string& path);
 // True when the path names an entry of any kind, a directory or a link included.
 bool EntryExists(const std::string& path);
 
+// True for an entry that is a link of any kind: never walked into, removed as a link.
+inline bool IsLink(std::uint32_t attributes) { return (attributes & platform::kReparsePoint) != 0; }
+
 // Creates the last level of the path; an existing directory or a missing parent changes nothing.
 bool MakeDirectory(const std::string& path);
 // Deletes a file (a link as a link). Windows refuses a read-only file, and it then stays.
@@ -44,7 +48,8 @@ bool RemoveFile(const std::string& path);
 // Deletes a directory tree except every entry whose name begins with "." and the directories above
 // such entries. A link inside the tree, or the path itself when it is a link, is removed as a link;
 // its target is never touched. Refuses a bare drive ("D:", "D:\") or a root ("/"), touching nothing.
-bool RemoveDirectoryTree(const std::string& path);
+// When failed_deletions is given, every file (or link) the platform refused to delete adds 1.
+bool RemoveDirectoryTree(const std::string& path, std::int32_t* failed_deletions = nullptr);
 // True for the paths RemoveDirectoryTree refuses: only separators, or a drive with at most one.
 bool IsRootOrBareDrive(std::string_view path);
 

@@ -112,6 +112,8 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
 
 bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
                    void* data) {
+    if (HookRefuses(FileOperation::kCopy, source))
+        return false;
     struct stat status;
     if (lstat(source.c_str(), &status) != 0)
         return false;

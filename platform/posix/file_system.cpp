@@ -49,6 +49,8 @@ bool IsListingPattern(const std::string& pattern, std::string& directory) {
 }
 
 bool ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries) {
+    if (HookRefuses(FileOperation::kListDirectory, directory))
+        return false;
     const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -121,11 +123,17 @@ void DirectorySearch::Close() { state_.reset(); }
 
 bool DirectorySearch::IsOpen() const { return state_ != nullptr; }
 
-bool CreateOneDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+bool CreateOneDirectory(const std::string& path) {
+    return !HookRefuses(FileOperation::kCreateDirectory, path) && mkdir(path.c_str(), 0777) == 0;
+}
 
-bool DeleteOneFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool DeleteOneFile(const std::string& path) {
+    return !HookRefuses(FileOperation::kDeleteFile, path) && unlink(path.c_str()) == 0;
+}
 
 bool RemoveEmptyDirectory(const std::string& path) {
+    if (HookRefuses(FileOperation::kRemoveDirectory, path))
+        return false;
     struct stat status;
     if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
         return unlink(path.c_str()) == 0;
@@ -133,7 +141,7 @@ bool RemoveEmptyDirectory(const std::string& path) {
 }
 
 bool ReplaceEntry(const std::string& from, const std::string& to) {
-    return rename(from.c_str(), to.c_str()) == 0;
+    return !HookRefuses(FileOperation::kReplace, to) && rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool DiscardOwnFile(const std::string& path) { return unlink(path.c_str()) == 0; }

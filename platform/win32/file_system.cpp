@@ -38,6 +38,9 @@ DirectorySearch::~DirectorySearch() { Close(); }
 
 bool DirectorySearch::Start(const std::string& pattern, FoundEntry& first) {
     Close();
+    const bool lists_directory = pattern.size() >= 3 && pattern.compare(pattern.size() - 3, 3, "*.*") == 0;
+    if (lists_directory && HookRefuses(FileOperation::kListDirectory, pattern.substr(0, pattern.size() - 3)))
+        return false;
     WIN32_FIND_DATAA data;
     const HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
     if (handle == INVALID_HANDLE_VALUE)
@@ -66,14 +69,21 @@ void DirectorySearch::Close() {
 
 bool DirectorySearch::IsOpen() const { return state_ != nullptr; }
 
-bool CreateOneDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+bool CreateOneDirectory(const std::string& path) {
+    return !HookRefuses(FileOperation::kCreateDirectory, path) && CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
 
-bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool DeleteOneFile(const std::string& path) {
+    return !HookRefuses(FileOperation::kDeleteFile, path) && DeleteFileA(path.c_str()) != FALSE;
+}
 
-bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != FALSE; }
+bool RemoveEmptyDirectory(const std::string& path) {
+    return !HookRefuses(FileOperation::kRemoveDirectory, path) && RemoveDirectoryA(path.c_str()) != FALSE;
+}
 
 bool ReplaceEntry(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return !HookRefuses(FileOperation::kReplace, to) &&
+           MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 bool DiscardOwnFile(const std::string& path) {
@@ -83,6 +93,8 @@ bool DiscardOwnFile(const std::string& path) {
 
 bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
                    void* data) {
+    if (HookRefuses(FileOperation::kCopy, source))
+        return false;
     CopyContext context{routine, data};
     return CopyFileExA(source.c_str(), destination.c_str(), routine ? ForwardCopyProgress : nullptr, &context,
                        nullptr, COPY_FILE_FAIL_IF_EXISTS) != FALSE;

@@ -1,0 +1,38 @@
+// The count pass: builds the local directory tree and counts the remote files missing locally.
+#include "sync/file_ops.h"
+#include "sync/passes.h"
+
+namespace brenvale {
+
+std::int32_t CountMissingFiles(std::string& remote, std::string& local, SyncRun& run) {
+    remote += platform::kSeparator;
+    local += platform::kSeparator;
+    MakeDirectory(local);
+    if (!platform::IsListableDirectory(remote)) {
+        ++run.unreadable_directories; // its files cannot be synced; the run must not look clean
+        return 0;
+    }
+
+    std::int32_t count = 0;
+    SearchHandle handle;
+    for (std::string name = ListEntries(remote + "*.*", 0, false, handle); !name.empty();
+         name = ListEntries("", 0, false, handle)) {
+        if (!EntryExists(local + name))
+            ++count;
+    }
+
+    std::uint32_t attributes = 0;
+    for (std::string name = ListEntries(remote + "*.*", kDirectoryMask, true, handle, &attributes); !name.empty();
+         name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
+        if (name == "." || name == ".." || IsLink(attributes))
+            continue; // a remote link is never walked into
+        std::string remote_child = remote + name;
+        std::string local_child = local + name;
+        count += CountMissingFiles(remote_child, local_child, run);
+        if (run.Superseded())
+            break;
+    }
+    return count;
+}
+
+} // namespace brenvale
