@@ -128,7 +128,7 @@ bool CopyToNewFile(const std::string& source, const std::string& destination, Co
 enum class FileOperation { kListDirectory, kCreateDirectory, kDeleteFile, kRemoveDirectory, kReplace, kCopy };
 // Called before the operation, on the calling thread; true makes the operation fail untried.
 using FileOperationHook = bool (*)(FileOperation operation, const std::string& path, void* context);
-void SetFileOperationHook(FileOperationHook hook, void* context); // null removes it
+void SetFileOperationHook(FileOperationHook hook, void* context);   // null removes it
 bool HookRefuses(FileOperation operation, const std::string& path); // for the implementations
 
 // ---- Process ----------------------------------------------------------------------------------

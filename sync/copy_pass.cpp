@@ -15,8 +15,8 @@ void CopyChangedFiles(std::string& remote, std::string& local, SyncRun& run) {
 
     SearchHandle handle;
     std::uint32_t attributes = 0;
-    for (std::string name = ListEntries(remote + "*.*", kDirectoryMask, true, handle, &attributes); !name.empty();
-         name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
+    for (std::string name = ListEntries(remote + "*.*", kDirectoryMask, true, handle, &attributes);
+         !name.empty(); name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
         if (name == "." || name == ".." || IsLink(attributes))
             continue;
         std::string remote_child = remote + name;
@@ -33,7 +33,8 @@ void CopyChangedFiles(std::string& remote, std::string& local, SyncRun& run) {
             SetControlProperty(job.FileNameLabel, kLabelCaption, name);
             if (!CopyFileWithProgress(remote + name, local + name, OnCopyProgress, &run))
                 ++run.failed_copies;
-            SetControlProperty(job.OverallBar, kBarPosition, GetControlInteger(job.OverallBar, kBarPosition) + 1);
+            SetControlProperty(job.OverallBar, kBarPosition,
+                               GetControlInteger(job.OverallBar, kBarPosition) + 1);
             SetControlProperty(job.CountLabel, kLabelCaption,
                                OverallPercentText(GetControlInteger(job.OverallBar, kBarPosition),
                                                   GetControlInteger(job.OverallBar, kBarMaximum)));

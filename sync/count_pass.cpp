@@ -22,8 +22,8 @@ std::int32_t CountMissingFiles(std::string& remote, std::string& local, SyncRun&
     }
 
     std::uint32_t attributes = 0;
-    for (std::string name = ListEntries(remote + "*.*", kDirectoryMask, true, handle, &attributes); !name.empty();
-         name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
+    for (std::string name = ListEntries(remote + "*.*", kDirectoryMask, true, handle, &attributes);
+         !name.empty(); name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
         if (name == "." || name == ".." || IsLink(attributes))
             continue; // a remote link is never walked into
         std::string remote_child = remote + name;

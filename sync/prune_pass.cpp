@@ -32,8 +32,8 @@ void PruneLocalTree(std::string& remote, std::string& local, SyncRun& run) {
     }
 
     std::uint32_t attributes = 0;
-    for (std::string name = ListEntries(local + "*.*", kDirectoryMask, true, handle, &attributes); !name.empty();
-         name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
+    for (std::string name = ListEntries(local + "*.*", kDirectoryMask, true, handle, &attributes);
+         !name.empty(); name = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
         if (IsDotOrDotDot(name))
             continue;
         if (!IsLink(attributes) && RemoteDirectoryExists(remote + name)) {
@@ -53,13 +53,14 @@ bool RemoteDirectoryExists(const std::string& path) {
     if (!trimmed.empty() && platform::FindLastSeparator(trimmed) == trimmed.size() - 1)
         trimmed.pop_back(); // one separator at most
     const std::size_t separator = platform::FindLastSeparator(trimmed);
-    const std::string parent = separator == std::string::npos ? std::string() : trimmed.substr(0, separator + 1);
+    const std::string parent =
+        separator == std::string::npos ? std::string() : trimmed.substr(0, separator + 1);
     const std::string name = separator == std::string::npos ? trimmed : trimmed.substr(separator + 1);
 
     SearchHandle handle;
     std::uint32_t attributes = 0;
-    for (std::string found = ListEntries(parent + "*.*", kDirectoryMask, true, handle, &attributes); !found.empty();
-         found = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
+    for (std::string found = ListEntries(parent + "*.*", kDirectoryMask, true, handle, &attributes);
+         !found.empty(); found = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
         if (found == name && !IsLink(attributes))
             return true; // the handle closes the search
     }

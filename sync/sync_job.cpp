@@ -6,6 +6,7 @@
 #include "sync/number_text.h"
 #include "sync/passes.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -20,6 +21,16 @@ namespace {
 std::atomic<std::uint64_t> g_latest_start{0}; // which start the newest job belongs to
 std::mutex g_run_mutex;                       // held by a worker for the whole of its run
 std::mutex g_job_mutex;                       // guards TheSyncJob against a concurrent copy
+
+std::mutex g_workers_mutex;
+std::condition_variable g_workers_ended;
+int g_workers = 0; // worker threads started and not yet at their very end
+
+void WorkerEnded() {
+    std::lock_guard lock(g_workers_mutex);
+    --g_workers;
+    g_workers_ended.notify_all();
+}
 
 // The program's texts are UTF-8 here and shown in the code page, converted once.
 const std::string& FailuresPrefix() {
@@ -120,7 +131,9 @@ const std::string& CalculatingText() {
     return text;
 }
 
-std::string FailuresText(std::int32_t count) { return FailuresPrefix() + IntToText(count) + FailuresSuffix(); }
+std::string FailuresText(std::int32_t count) {
+    return FailuresPrefix() + IntToText(count) + FailuresSuffix();
+}
 
 bool IsCleanEndText(const std::string& status) { return status == CompletionText(); }
 
@@ -144,24 +157,37 @@ SyncJob& TheSyncJob() {
     return job;
 }
 
-void StartSyncJob(const std::string& remote, const std::string& local, ControlRef overall_bar, ControlRef file_bar,
-                  ControlRef count_label, ControlRef file_percent_label, ControlRef status_label,
-                  ControlRef file_name_label, ControlRef count_display) {
+void StartSyncJob(const std::string& remote, const std::string& local, ControlRef overall_bar,
+                  ControlRef file_bar, ControlRef count_label, ControlRef file_percent_label,
+                  ControlRef status_label, ControlRef file_name_label, ControlRef count_display) {
     StopFlag.store(0, std::memory_order_relaxed);
     const std::uint64_t start = g_latest_start.fetch_add(1) + 1;
     SyncJob copy;
     {
         std::lock_guard lock(g_job_mutex);
         SyncJob& job = TheSyncJob();
-        job = SyncJob{remote,     local,          overall_bar,     file_bar,     count_label,
-                      file_percent_label, status_label, file_name_label, count_display};
+        job = SyncJob{remote,       local,           overall_bar,  file_bar, count_label, file_percent_label,
+                      status_label, file_name_label, count_display};
         copy = job;
     }
+    {
+        std::lock_guard lock(g_workers_mutex);
+        ++g_workers;
+    }
     try {
-        std::thread([copy = std::move(copy), start]() mutable { RunSyncJob(copy, start); }).detach();
+        std::thread([copy = std::move(copy), start]() mutable {
+            RunSyncJob(copy, start);
+            WorkerEnded();
+        }).detach();
     } catch (const std::system_error&) {
         // No worker: the window keeps its stop caption until the user presses the button again.
+        WorkerEnded();
     }
+}
+
+bool WaitForSyncWorkers(std::chrono::milliseconds limit) {
+    std::unique_lock lock(g_workers_mutex);
+    return g_workers_ended.wait_for(lock, limit, [] { return g_workers == 0; });
 }
 
 bool DirectoriesOverlap(const std::string& remote, const std::string& local) {

@@ -70,7 +70,8 @@ void DirectorySearch::Close() {
 bool DirectorySearch::IsOpen() const { return state_ != nullptr; }
 
 bool CreateOneDirectory(const std::string& path) {
-    return !HookRefuses(FileOperation::kCreateDirectory, path) && CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+    return !HookRefuses(FileOperation::kCreateDirectory, path) &&
+           CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
 bool DeleteOneFile(const std::string& path) {

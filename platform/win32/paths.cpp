@@ -29,8 +29,9 @@ std::string FullPath(const std::string& path) {
 
 // The path the system resolves an existing entry to, links followed; empty when it cannot.
 std::string FinalPath(const std::string& existing) {
-    const HANDLE handle = CreateFileA(existing.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileA(existing.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return {};
     std::string final_path(MAX_PATH, '\0');

@@ -73,7 +73,8 @@ std::optional<std::string> ReadFile(const std::string& path) {
 
 void MakeDirectories(const std::string& path) {
     // Level by level with the code-page functions, so names of any code page work.
-    std::string built = !path.empty() && path[0] == platform::kSeparator ? std::string(1, platform::kSeparator) : "";
+    std::string built =
+        !path.empty() && path[0] == platform::kSeparator ? std::string(1, platform::kSeparator) : "";
     for (const std::string& name : platform::SplitPath(path)) {
         built += name;
         platform::CreateOneDirectory(built);

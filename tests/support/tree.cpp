@@ -10,6 +10,8 @@
 namespace testing_support {
 namespace {
 
+constexpr std::int64_t kLargestReadFile = 16 << 20;
+
 void Walk(const std::string& directory, const std::string& relative, Snapshot& snapshot) {
     platform::DirectorySearch search;
     platform::FoundEntry entry;
@@ -25,6 +27,11 @@ void Walk(const std::string& directory, const std::string& relative, Snapshot& s
         } else if (entry.attributes & platform::kDirectory) {
             snapshot[key] = "dir";
             Walk(path, key, snapshot);
+        } else if (std::error_code error; std::filesystem::symlink_status(path, error).type() !=
+                                          std::filesystem::file_type::regular) {
+            snapshot[key] = "other"; // a FIFO would never answer a read
+        } else if (entry.size > kLargestReadFile) {
+            snapshot[key] = "file of " + std::to_string(entry.size) + " bytes"; // sparse giants are not read
         } else if (auto content = ReadFile(path)) {
             snapshot[key] = "file:" + *content;
         } else {

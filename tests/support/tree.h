@@ -12,7 +12,8 @@ namespace testing_support {
 using TreeSpec = std::vector<std::pair<std::string, std::string>>;
 void BuildTree(const std::string& root, const TreeSpec& spec);
 
-// relative path ("/"-separated) -> "dir", "file:<content>", "link:<target>" or "other".
+// relative path ("/"-separated) -> "dir", "file:<content>", "link:<target>" or "other"; a file
+// above 16 MiB is recorded by its size only.
 using Snapshot = std::map<std::string, std::string>;
 Snapshot TakeSnapshot(const std::string& root);
 

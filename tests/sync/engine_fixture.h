@@ -35,14 +35,18 @@ struct RecordedWrite {
     std::thread::id thread;
     // "标签7=text"; bars name the property: "进度条1.max=3".
     std::string Line() const {
-        const char* part = property == kBarMinimum ? ".min" : property == kBarMaximum ? ".max"
-                           : property == kBarPosition ? ".pos" : "";
+        const char* part = property == kBarMinimum    ? ".min"
+                           : property == kBarMaximum  ? ".max"
+                           : property == kBarPosition ? ".pos"
+                                                      : "";
         return control + part + "=" + value;
     }
 };
 
 // Whether two paths name the same place, however many separators the passes put in between.
-inline bool SamePath(const std::string& a, const std::string& b) { return platform::SplitPath(a) == platform::SplitPath(b); }
+inline bool SamePath(const std::string& a, const std::string& b) {
+    return platform::SplitPath(a) == platform::SplitPath(b);
+}
 
 inline std::mutex g_writes_mutex;
 inline std::vector<RecordedWrite> g_writes;
@@ -51,8 +55,9 @@ inline const WindowDefinition* g_definition = nullptr;
 inline void RecordWrite(ControlRef ref, std::uint32_t property, const PropertyValue& value) {
     const ControlDefinition* control = g_definition->FindControl(ref.control);
     RecordedWrite write{control ? control->name : "?", property,
-                        std::holds_alternative<std::string>(value) ? std::get<std::string>(value)
-                                                                   : std::to_string(std::get<std::int32_t>(value)),
+                        std::holds_alternative<std::string>(value)
+                            ? std::get<std::string>(value)
+                            : std::to_string(std::get<std::int32_t>(value)),
                         std::this_thread::get_id()};
     std::lock_guard lock(g_writes_mutex);
     g_writes.push_back(std::move(write));
@@ -69,7 +74,7 @@ inline bool RunHook(platform::FileOperation operation, const std::string& path, 
 }
 
 class EngineTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         definition_ = MainWindowDefinition({});
         g_definition = &definition_;
@@ -84,6 +89,7 @@ protected:
     }
 
     void TearDown() override {
+        EXPECT_TRUE(WaitForSyncWorkers(std::chrono::seconds(60))) << "a worker is still running";
         platform::SetFileOperationHook(nullptr, nullptr);
         SetPropertyWriteObserver(nullptr);
         g_hook_plan = nullptr;
@@ -94,7 +100,8 @@ protected:
     }
 
     // Builds the trees (the outside directory always exists) and notes what must not change.
-    void Build(const TreeSpec& remote_spec, const TreeSpec& local_spec = {}, const TreeSpec& outside_spec = {}) {
+    void Build(const TreeSpec& remote_spec, const TreeSpec& local_spec = {},
+               const TreeSpec& outside_spec = {}) {
         BuildTree(remote, remote_spec);
         if (!local_spec.empty())
             BuildTree(local, local_spec);
@@ -118,12 +125,15 @@ protected:
                      MainWindowControl(kStatusLabel), MainWindowControl(kFileNameLabel));
     }
 
-    std::string Status() { return GetControlText(MainWindowControl(main_window::kStatusLabel), kLabelCaption); }
+    std::string Status() {
+        return GetControlText(MainWindowControl(main_window::kStatusLabel), kLabelCaption);
+    }
 
     // Waits, running the UI thread, until the status label shows an end text; returns it.
     std::string WaitForEnd() {
         const bool ended = toolkit.RunUntil([&] { return IsEndText(Status()); }, std::chrono::seconds(60));
         EXPECT_TRUE(ended) << "the run did not end; status: " << Status();
+        EXPECT_TRUE(WaitForSyncWorkers(std::chrono::seconds(60))); // its last write is recorded
         toolkit.RunPending();
         return Status();
     }
@@ -156,7 +166,7 @@ protected:
     HeadlessToolkit toolkit;
     HookPlan hooks;
 
-private:
+  private:
     WindowDefinition definition_;
     Snapshot remote_before_, outside_before_;
     bool frozen_ = false;

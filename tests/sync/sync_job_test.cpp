@@ -17,10 +17,11 @@ using testing::ElementsAre;
 using testing::ElementsAreArray;
 
 TEST_F(EngineTest, EqualTreesShowZeroAndOnlyFillTheBars) {
-    Build({{"a.txt", "abc"}, {"sub/", ""}, {"sub/b", "12345"}}, {{"a.txt", "abc"}, {"sub/", ""}, {"sub/b", "12345"}});
+    Build({{"a.txt", "abc"}, {"sub/", ""}, {"sub/b", "12345"}},
+          {{"a.txt", "abc"}, {"sub/", ""}, {"sub/b", "12345"}});
     EXPECT_EQ(Sync(), CompletionText());
-    EXPECT_THAT(Lines(), ElementsAre("标签7=" + T("正在计算更新..."), "标签5=0", "进度条1.pos=100", "进度条2.pos=100",
-                                     "标签7=" + T("文件同步完成!")));
+    EXPECT_THAT(Lines(), ElementsAre("标签7=" + T("正在计算更新..."), "标签5=0", "进度条1.pos=100",
+                                     "进度条2.pos=100", "标签7=" + T("文件同步完成!")));
     EXPECT_EQ(toolkit.ScreenOf(main_window::kOverallBar).position, 100);
     EXPECT_EQ(TakeSnapshot(local), TakeSnapshot(remote));
 }
@@ -88,11 +89,13 @@ TEST_F(EngineTest, UnreadableRemoteRootChangesNothing) {
 
     Start(scratch / "no such remote", scratch / "no such local");
     EXPECT_EQ(WaitForEnd(), RemoteUnreadableText());
-    EXPECT_FALSE(testing_support::Exists(scratch / "no such local")) << "not even the local directory is made";
+    EXPECT_FALSE(testing_support::Exists(scratch / "no such local"))
+        << "not even the local directory is made";
 }
 
 TEST_F(EngineTest, UnreadableRemoteSubdirectoryLeavesItsLocalLevelAlone) {
-    Build({{"ok.txt", "ok"}, {"locked/secret", "s"}}, {{"locked/mine", "local only"}, {"locked/inner/deep", "d"}});
+    Build({{"ok.txt", "ok"}, {"locked/secret", "s"}},
+          {{"locked/mine", "local only"}, {"locked/inner/deep", "d"}});
     const std::string locked = remote + sep + "locked";
     hooks.on_operation = [&](FileOperation operation, const std::string& path) {
         return operation == FileOperation::kListDirectory && SamePath(path, locked);
@@ -113,7 +116,8 @@ TEST_F(EngineTest, StopDuringThePrunePassEndsItsLevel) {
     };
     EXPECT_EQ(Sync(), StoppedText());
     const Snapshot after = TakeSnapshot(local);
-    EXPECT_EQ(after.count("x1") + after.count("x2") + after.count("x3"), 2u) << "one file, then the level ended";
+    EXPECT_EQ(after.count("x1") + after.count("x2") + after.count("x3"), 2u)
+        << "one file, then the level ended";
     EXPECT_EQ(after.count("gone"), 1u) << "the directory loop of the stopped level was skipped";
     EXPECT_EQ(after.count("keep/extra"), 1u);
     EXPECT_EQ(after.count("a") + after.count("b"), 1u) << "with the stop still asked, one file per directory";
@@ -165,7 +169,8 @@ TEST_F(EngineTest, FailuresAreCountedNotHidden) {
     EXPECT_EQ(after.at("refused"), "file:old!");
     EXPECT_EQ(after.at("blocked"), "dir");
     EXPECT_EQ(after.count("stuck extra"), 1u);
-    EXPECT_THAT(testing_support::Names(local), testing::Not(testing::Contains(testing::StartsWith(kTemporaryFilePrefix))));
+    EXPECT_THAT(testing_support::Names(local),
+                testing::Not(testing::Contains(testing::StartsWith(kTemporaryFilePrefix))));
 }
 
 TEST_F(EngineTest, ADifferingFileThatCannotBeDeletedFailsEvenWithNothingMissing) {
@@ -283,10 +288,11 @@ TEST_F(EngineTest, RunsOneAfterAnother) {
 
 TEST(EndTexts, AreRecognised) {
     EXPECT_TRUE(IsCleanEndText(CompletionText()));
-    for (const std::string& text :
-         {CompletionText(), StoppedText(), FailuresText(1), FailuresText(32768), RemoteUnreadableText(), OverlapText()})
+    for (const std::string& text : {CompletionText(), StoppedText(), FailuresText(1), FailuresText(32768),
+                                    RemoteUnreadableText(), OverlapText()})
         EXPECT_TRUE(IsEndText(text)) << text;
-    for (const std::string& text : {CalculatingText(), std::string(), FailuresText(3) + "x", std::string("3%")}) {
+    for (const std::string& text :
+         {CalculatingText(), std::string(), FailuresText(3) + "x", std::string("3%")}) {
         EXPECT_FALSE(IsEndText(text)) << text;
         EXPECT_FALSE(IsCleanEndText(text)) << text;
     }
