@@ -131,6 +131,23 @@ using FileOperationHook = bool (*)(FileOperation operation, const std::string& p
 void SetFileOperationHook(FileOperationHook hook, void* context);   // null removes it
 bool HookRefuses(FileOperation operation, const std::string& path); // for the implementations
 
+// ---- Terminal ---------------------------------------------------------------------------------
+
+enum class Stream { kOut, kErr };
+// True when the stream is a terminal (a console on Windows), not a file or a pipe.
+bool IsTerminal(Stream stream);
+// The terminal's width in columns; 80 when it cannot be told.
+int TerminalColumns(Stream stream);
+// Writes a text of the code page as it is; on a Windows console as UTF-16, so that Chinese shows
+// whatever the console's own code page.
+void WriteText(Stream stream, std::string_view text);
+
+// The first interrupt (Ctrl-C or SIGINT, SIGTERM, Ctrl-Break) calls the handler, which must be
+// safe in a signal handler (storing to a lock-free atomic is); the second ends the process at once
+// with exit status 130.
+using InterruptHandler = void (*)();
+void OnInterrupt(InterruptHandler first);
+
 // ---- Process ----------------------------------------------------------------------------------
 
 std::uint32_t CurrentProcessId();
