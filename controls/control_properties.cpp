@@ -38,6 +38,8 @@ struct ControlState {
     bool queued = false; // listed in the window's flush queue
 };
 
+constexpr auto kFlushInterval = std::chrono::milliseconds(15);
+
 std::int32_t LimitToBar(std::int32_t value) { return std::clamp(value, 0, kBarLimit); }
 
 int ShownPosition(const ControlState& bar) {
@@ -116,8 +118,15 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
         }
         if (!flush_posted_) {
             flush_posted_ = true;
-            // Posted under the lock, so the toolkit cannot be torn down in between.
-            toolkit_->Post([self = shared_from_this()] { self->Flush(); });
+            // At most one flush per frame: a worker writing on every progress call must not wake
+            // the UI thread each time. Posted under the lock, so the toolkit cannot go in between.
+            const auto wait = last_flush_ + kFlushInterval - std::chrono::steady_clock::now();
+            auto flush = [self = shared_from_this()] { self->Flush(); };
+            if (wait <= std::chrono::steady_clock::duration::zero())
+                toolkit_->Post(std::move(flush));
+            else
+                toolkit_->PostDelayed(std::move(flush),
+                                      std::chrono::ceil<std::chrono::milliseconds>(wait));
         }
     }
 
@@ -258,6 +267,7 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
         {
             std::lock_guard lock(mutex_);
             flush_posted_ = false;
+            last_flush_ = std::chrono::steady_clock::now();
             toolkit = toolkit_;
             if (toolkit == nullptr)
                 return;
@@ -310,6 +320,7 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
     std::vector<ControlState> controls_;
     std::vector<ControlState*> queue_; // controls with changes a flush must apply, first written first
     bool flush_posted_ = false;
+    std::chrono::steady_clock::time_point last_flush_{};
     std::condition_variable destroyed_; // also signals an edit box read answered
 };
 

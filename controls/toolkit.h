@@ -20,7 +20,8 @@
 //   UI thread; handlers run one at a time. When the window is destroyed (closed by the user or by
 //   QuitMessageLoop) the toolkit calls EventSink::WindowDestroyed once, then RunMessageLoop returns.
 // - Post (any thread): queues work to run on the UI thread in order, soon, without waiting for it.
-//   Work posted after the window is destroyed may be dropped.
+//   PostDelayed: the same, not before the delay has passed (a toolkit driven by a test may run it
+//   sooner). Work posted after the window is destroyed may be dropped.
 // - ShowMessage [UI]: a modal message box with one OK button; returns when it is dismissed.
 // - BrowseForFolder [UI]: the platform's folder picker with the prompt; the chosen folder as a path,
 //   or the empty text when cancelled.
@@ -29,6 +30,7 @@
 
 #include "controls/window_definition.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -51,6 +53,7 @@ class Toolkit {
 
     virtual bool IsUiThread() const = 0;
     virtual void Post(std::function<void()> work) = 0;
+    virtual void PostDelayed(std::function<void()> work, std::chrono::milliseconds delay) = 0;
 
     virtual void BuildWindow(const WindowDefinition& definition, EventSink& events) = 0; // [UI]
     virtual void ShowBuiltWindow() = 0;                                                  // [UI]

@@ -104,9 +104,6 @@ bool CreateOneDirectory(const std::string& path);
 bool DeleteOneFile(const std::string& path);
 // Removes an empty directory, or a link to a directory as a link (RemoveDirectoryA / rmdir).
 bool RemoveEmptyDirectory(const std::string& path);
-// Renames an entry over another of the same directory, replacing a file or link there
-// (MoveFileExA with MOVEFILE_REPLACE_EXISTING / rename). Never replaces a directory.
-bool ReplaceEntry(const std::string& from, const std::string& to);
 // Deletes a file the program made itself, even when a copy has made it read-only.
 bool DiscardOwnFile(const std::string& path);
 
@@ -114,12 +111,15 @@ bool DiscardOwnFile(const std::string& path);
 // A result other than 0 cancels the copy.
 using CopyProgressRoutine = std::uint32_t (*)(std::int64_t total_size, std::int64_t transferred, void* data);
 
-// Copies source to destination, which must not exist yet (CopyFileExA / the POSIX copy below).
-// Carries modification time and permissions (Windows: times and attributes). On POSIX a link is
-// copied as a link, and any other entry that is not a regular file fails at once without being
-// opened in a way that could block. A failed copy may leave a partial destination behind.
-bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
-                   void* data);
+// Copies source over destination so that the destination is either as it was or the whole new
+// copy: the data goes to an unnamed file (POSIX, where the file system allows) or to the file
+// `temporary`, in the destination's directory, which then takes the destination's place in one
+// step (rename, MoveFileExA). On failure nothing is left under the temporary name. Carries
+// modification time and permissions (Windows: times and attributes). On POSIX a link is copied as a
+// link, and any other entry that is not a regular file fails at once without being opened in a way
+// that could block.
+bool CopyFileWhole(const std::string& source, const std::string& destination, const std::string& temporary,
+                   CopyProgressRoutine routine, void* data);
 
 // ---- Test seam --------------------------------------------------------------------------------
 

@@ -62,8 +62,8 @@ std::string TemporaryNameFor(const std::string& destination) {
     const std::size_t separator = platform::FindLastSeparator(destination);
     std::string name = separator == std::string::npos ? std::string() : destination.substr(0, separator + 1);
     char unique[32];
-    std::snprintf(unique, sizeof unique, "%08x-%u.partial",
-                  static_cast<unsigned>(platform::CurrentProcessId()),
+    static const auto process = static_cast<unsigned>(platform::CurrentProcessId());
+    std::snprintf(unique, sizeof unique, "%08x-%u.partial", process,
                   static_cast<unsigned>(counter.fetch_add(1, std::memory_order_relaxed)));
     return name + kTemporaryFilePrefix + unique;
 }
@@ -142,12 +142,7 @@ bool RemoveDirectoryTree(const std::string& path, std::int32_t* failed_deletions
 
 bool CopyFileWithProgress(const std::string& source, const std::string& destination,
                           CopyProgressRoutine routine, void* data) {
-    const std::string temporary = TemporaryNameFor(destination);
-    if (platform::CopyToNewFile(source, temporary, routine, data) &&
-        platform::ReplaceEntry(temporary, destination))
-        return true;
-    platform::DiscardOwnFile(temporary);
-    return false;
+    return platform::CopyFileWhole(source, destination, TemporaryNameFor(destination), routine, data);
 }
 
 } // namespace brenvale

@@ -32,7 +32,7 @@ struct SyncRun {
 // cannot be listed is left as it is.
 void PruneLocalTree(std::string& remote, std::string& local, SyncRun& run);
 // True when the directory holding the path's last name has a subdirectory (not a link) of exactly
-// that name.
+// that name, letter case included.
 bool RemoteDirectoryExists(const std::string& path);
 
 // Creates the local directories and counts the remote files that have no local entry of the name.

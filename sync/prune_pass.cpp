@@ -53,18 +53,13 @@ bool RemoteDirectoryExists(const std::string& path) {
     if (!trimmed.empty() && platform::FindLastSeparator(trimmed) == trimmed.size() - 1)
         trimmed.pop_back(); // one separator at most
     const std::size_t separator = platform::FindLastSeparator(trimmed);
-    const std::string parent =
-        separator == std::string::npos ? std::string() : trimmed.substr(0, separator + 1);
     const std::string name = separator == std::string::npos ? trimmed : trimmed.substr(separator + 1);
-
-    SearchHandle handle;
-    std::uint32_t attributes = 0;
-    for (std::string found = ListEntries(parent + "*.*", kDirectoryMask, true, handle, &attributes);
-         !found.empty(); found = ListEntries("", kDirectoryMask, true, handle, &attributes)) {
-        if (found == name && !IsLink(attributes))
-            return true; // the handle closes the search
-    }
-    return false;
+    // A search on the path itself finds the entry the parent's listing would: the name it reports
+    // is the one on disk, so comparing it byte for byte keeps letter case significant on Windows.
+    platform::DirectorySearch search;
+    platform::FoundEntry entry;
+    return !name.empty() && search.Start(trimmed, entry) && entry.name == name &&
+           (entry.attributes & platform::kDirectory) != 0 && !IsLink(entry.attributes);
 }
 
 } // namespace brenvale

@@ -1,8 +1,10 @@
 // File copy on POSIX systems: copy_file_range in chunks (read/write where the kernel refuses),
-// carrying permissions and times. A link is copied as a link; FIFOs, sockets and devices fail at
-// once and are never opened for reading.
+// carrying permissions and times, into an unnamed file that is linked into place when complete
+// (a named temporary file and rename where the file system cannot). A link is copied as a link;
+// FIFOs, sockets and devices fail at once and are never opened for reading.
 #include "platform/platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -81,8 +83,36 @@ bool CopyContents(int in, int out, std::int64_t total, CopyProgressRoutine routi
     }
 }
 
-bool CopyRegularFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
-                     void* data) {
+// Moves a finished copy under its temporary name into place.
+bool PlaceNamed(const std::string& temporary, const std::string& destination) {
+    if (!HookRefuses(FileOperation::kReplace, destination) && rename(temporary.c_str(), destination.c_str()) == 0)
+        return true;
+    unlink(temporary.c_str());
+    return false;
+}
+
+// Gives a finished unnamed file (O_TMPFILE) its name. A new destination appears in one step; an
+// existing one is replaced through the temporary name.
+bool PlaceUnnamed(int out, const std::string& temporary, const std::string& destination) {
+    if (HookRefuses(FileOperation::kReplace, destination))
+        return false;
+    const std::string self = "/proc/self/fd/" + std::to_string(out);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST || linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    return PlaceNamed(temporary, destination);
+}
+
+std::atomic<bool> g_unnamed_files_work{true}; // off once linking one fails for want of /proc
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of('/');
+    return separator == std::string::npos ? "." : separator == 0 ? "/" : path.substr(0, separator);
+}
+
+bool CopyRegularFile(const std::string& source, const std::string& destination, const std::string& temporary,
+                     CopyProgressRoutine routine, void* data) {
     // O_NONBLOCK: should the entry have become a FIFO since lstat, opening it must not wait.
     const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
@@ -92,7 +122,12 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
         close(in);
         return false;
     }
-    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // An unnamed file in the destination's directory never shows under any name until complete,
+    // and a killed copy leaves nothing behind. Where the file system has none, a temporary name.
+    int out = g_unnamed_files_work ? open(DirectoryOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    const bool unnamed = out >= 0;
+    if (!unnamed)
+        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (out < 0) {
         close(in);
         return false;
@@ -104,24 +139,42 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
         ok = fchmod(out, status.st_mode & 0777) == 0 && futimens(out, times) == 0;
     }
     close(in);
+    if (unnamed) {
+        ok = ok && PlaceUnnamed(out, temporary, destination);
+        if (!ok && errno == ENOENT && access("/proc/self/fd", F_OK) != 0) {
+            g_unnamed_files_work = false; // no /proc: name the file from the start next time
+            close(out);
+            return CopyRegularFile(source, destination, temporary, routine, data);
+        }
+        return close(out) == 0 && ok;
+    }
     // close reports write errors that some file systems (NFS) only find out at the end.
-    return close(out) == 0 && ok;
+    ok = close(out) == 0 && ok;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return PlaceNamed(temporary, destination);
 }
 
 } // namespace
 
-bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
-                   void* data) {
+bool CopyFileWhole(const std::string& source, const std::string& destination, const std::string& temporary,
+                   CopyProgressRoutine routine, void* data) {
     if (HookRefuses(FileOperation::kCopy, source))
         return false;
     struct stat status;
     if (lstat(source.c_str(), &status) != 0)
         return false;
-    if (S_ISLNK(status.st_mode))
-        return CopyLink(source, destination, status, routine, data);
+    if (S_ISLNK(status.st_mode)) {
+        if (CopyLink(source, temporary, status, routine, data))
+            return PlaceNamed(temporary, destination);
+        unlink(temporary.c_str());
+        return false;
+    }
     if (!S_ISREG(status.st_mode))
         return false;
-    return CopyRegularFile(source, destination, routine, data);
+    return CopyRegularFile(source, destination, temporary, routine, data);
 }
 
 } // namespace platform

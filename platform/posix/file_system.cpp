@@ -65,10 +65,30 @@ bool ListDirectory(const std::string& directory, std::vector<FoundEntry>& entrie
         std::string name = record->d_name;
         if (IsDotOrDotDot(name))
             continue;
-        struct stat status;
-        if (fstatat(fd, record->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since the directory was read
-        entries.push_back(MakeEntry(std::move(name), status));
+        // The entry's type usually comes with the listing; only then is a stat per entry saved.
+        struct stat status {};
+        switch (record->d_type) {
+        case DT_DIR:
+            status.st_mode = S_IFDIR;
+            break;
+        case DT_LNK:
+            status.st_mode = S_IFLNK;
+            break;
+        case DT_REG:
+        case DT_FIFO:
+        case DT_SOCK:
+        case DT_CHR:
+        case DT_BLK:
+            status.st_mode = S_IFREG;
+            break;
+        default:
+            if (fstatat(fd, record->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone since the directory was read
+        }
+        FoundEntry entry = MakeEntry(std::move(name), status);
+        if (record->d_type != DT_UNKNOWN && record->d_type != DT_DIR)
+            entry.size = -1; // not looked up; a search on the entry's path gives it
+        entries.push_back(std::move(entry));
     }
     closedir(stream);
     std::sort(entries.begin() + 2, entries.end(),
@@ -138,10 +158,6 @@ bool RemoveEmptyDirectory(const std::string& path) {
     if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
         return unlink(path.c_str()) == 0;
     return rmdir(path.c_str()) == 0;
-}
-
-bool ReplaceEntry(const std::string& from, const std::string& to) {
-    return !HookRefuses(FileOperation::kReplace, to) && rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool DiscardOwnFile(const std::string& path) { return unlink(path.c_str()) == 0; }

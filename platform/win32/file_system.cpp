@@ -82,7 +82,8 @@ bool RemoveEmptyDirectory(const std::string& path) {
     return !HookRefuses(FileOperation::kRemoveDirectory, path) && RemoveDirectoryA(path.c_str()) != FALSE;
 }
 
-bool ReplaceEntry(const std::string& from, const std::string& to) {
+// Renames a finished copy over the destination (a file or link; never a directory).
+static bool ReplaceEntry(const std::string& from, const std::string& to) {
     return !HookRefuses(FileOperation::kReplace, to) &&
            MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
@@ -92,13 +93,19 @@ bool DiscardOwnFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
-bool CopyToNewFile(const std::string& source, const std::string& destination, CopyProgressRoutine routine,
-                   void* data) {
+bool CopyFileWhole(const std::string& source, const std::string& destination, const std::string& temporary,
+                   CopyProgressRoutine routine, void* data) {
     if (HookRefuses(FileOperation::kCopy, source))
         return false;
+    // CopyFileExA may give the file its full size before the data is in; under the temporary name
+    // that never passes for a finished copy.
     CopyContext context{routine, data};
-    return CopyFileExA(source.c_str(), destination.c_str(), routine ? ForwardCopyProgress : nullptr, &context,
-                       nullptr, COPY_FILE_FAIL_IF_EXISTS) != FALSE;
+    if (CopyFileExA(source.c_str(), temporary.c_str(), routine ? ForwardCopyProgress : nullptr, &context, nullptr,
+                    COPY_FILE_FAIL_IF_EXISTS) &&
+        ReplaceEntry(temporary, destination))
+        return true;
+    DiscardOwnFile(temporary);
+    return false;
 }
 
 } // namespace platform

@@ -10,7 +10,7 @@
 namespace testing_support {
 namespace {
 
-constexpr std::int64_t kLargestReadFile = 16 << 20;
+constexpr std::uintmax_t kLargestReadFile = 16 << 20;
 
 void Walk(const std::string& directory, const std::string& relative, Snapshot& snapshot) {
     platform::DirectorySearch search;
@@ -21,17 +21,16 @@ void Walk(const std::string& directory, const std::string& relative, Snapshot& s
             continue;
         const std::string path = directory + platform::kSeparator + entry.name;
         const std::string key = relative.empty() ? entry.name : relative + "/" + entry.name;
+        std::error_code error;
         if (entry.attributes & platform::kReparsePoint) {
-            std::error_code error;
             snapshot[key] = "link:" + std::filesystem::read_symlink(path, error).string();
         } else if (entry.attributes & platform::kDirectory) {
             snapshot[key] = "dir";
             Walk(path, key, snapshot);
-        } else if (std::error_code error; std::filesystem::symlink_status(path, error).type() !=
-                                          std::filesystem::file_type::regular) {
+        } else if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::regular) {
             snapshot[key] = "other"; // a FIFO would never answer a read
-        } else if (entry.size > kLargestReadFile) {
-            snapshot[key] = "file of " + std::to_string(entry.size) + " bytes"; // sparse giants are not read
+        } else if (const auto size = std::filesystem::file_size(path, error); size > kLargestReadFile) {
+            snapshot[key] = "file of " + std::to_string(size) + " bytes"; // sparse giants are not read
         } else if (auto content = ReadFile(path)) {
             snapshot[key] = "file:" + *content;
         } else {

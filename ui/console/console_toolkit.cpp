@@ -60,6 +60,14 @@ class ConsoleToolkit final : public Toolkit {
         wake_.notify_all();
     }
 
+    void PostDelayed(std::function<void()> work, std::chrono::milliseconds delay) override {
+        std::lock_guard lock(mutex_);
+        if (!accepting_)
+            return;
+        delayed_.emplace(Clock::now() + delay, std::move(work));
+        wake_.notify_all();
+    }
+
     void BuildWindow(const WindowDefinition& definition, EventSink& events) override {
         events_ = &events;
         for (const ControlDefinition& control : definition.controls)
@@ -70,6 +78,10 @@ class ConsoleToolkit final : public Toolkit {
     void RunMessageLoop() override {
         std::unique_lock lock(mutex_);
         while (!destroyed_) {
+            for (auto due = delayed_.begin(); due != delayed_.end() && due->first <= Clock::now();) {
+                queue_.push_back(std::move(due->second));
+                due = delayed_.erase(due);
+            }
             while (!queue_.empty() && !destroyed_) {
                 auto work = std::move(queue_.front());
                 queue_.pop_front();
@@ -80,8 +92,10 @@ class ConsoleToolkit final : public Toolkit {
             if (destroyed_)
                 break;
             lock.unlock();
-            const Clock::time_point next = RunDueTimersAndDraw();
+            Clock::time_point next = RunDueTimersAndDraw();
             lock.lock();
+            if (!delayed_.empty())
+                next = std::min(next, delayed_.begin()->first);
             wake_.wait_until(lock, next, [&] { return !queue_.empty() || destroyed_; });
         }
     }
@@ -214,6 +228,7 @@ class ConsoleToolkit final : public Toolkit {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;
+    std::multimap<Clock::time_point, std::function<void()>> delayed_;
     bool accepting_ = true;
     bool destroyed_ = false;
 
