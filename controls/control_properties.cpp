@@ -125,8 +125,7 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
             if (wait <= std::chrono::steady_clock::duration::zero())
                 toolkit_->Post(std::move(flush));
             else
-                toolkit_->PostDelayed(std::move(flush),
-                                      std::chrono::ceil<std::chrono::milliseconds>(wait));
+                toolkit_->PostDelayed(std::move(flush), std::chrono::ceil<std::chrono::milliseconds>(wait));
         }
     }
 

@@ -37,7 +37,9 @@ class HeadlessToolkit final : public Toolkit {
     bool IsUiThread() const override;
     void Post(std::function<void()> work) override;
     // Runs at the next RunPending or RunUntil, whatever the delay: tests decide when time passes.
-    void PostDelayed(std::function<void()> work, std::chrono::milliseconds) override { Post(std::move(work)); }
+    void PostDelayed(std::function<void()> work, std::chrono::milliseconds) override {
+        Post(std::move(work));
+    }
     void BuildWindow(const WindowDefinition& definition, EventSink& events) override;
     void ShowBuiltWindow() override;
     void RunMessageLoop() override;

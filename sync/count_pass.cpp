@@ -8,15 +8,16 @@ std::int32_t CountMissingFiles(std::string& remote, std::string& local, SyncRun&
     remote += platform::kSeparator;
     local += platform::kSeparator;
     MakeDirectory(local);
-    if (!platform::IsListableDirectory(remote)) {
-        ++run.unreadable_directories; // its files cannot be synced; the run must not look clean
-        return 0;
-    }
 
     std::int32_t count = 0;
     SearchHandle handle;
-    for (std::string name = ListEntries(remote + "*.*", 0, false, handle); !name.empty();
-         name = ListEntries("", 0, false, handle)) {
+    std::string name = ListEntries(remote + "*.*", 0, false, handle);
+    // Nothing listed can mean no files, or a directory that cannot be read.
+    if (name.empty() && !platform::IsListableDirectory(remote)) {
+        ++run.unreadable_directories; // its files cannot be synced; the run must not look clean
+        return 0;
+    }
+    for (; !name.empty(); name = ListEntries("", 0, false, handle)) {
         if (!EntryExists(local + name))
             ++count;
     }

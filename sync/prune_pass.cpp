@@ -13,18 +13,27 @@ void PruneLocalTree(std::string& remote, std::string& local, SyncRun& run) {
     StopFlag.store(0, std::memory_order_relaxed);
     remote += platform::kSeparator;
     local += platform::kSeparator;
-    // Unreadable looks empty; deleting on that basis would empty the local level.
-    if (!platform::IsListableDirectory(remote))
-        return;
     MakeDirectory(local);
+    // An unreadable remote directory looks empty, and deleting on that basis would empty the local
+    // level: before the first deletion, make sure the remote side can be read.
+    enum { kUnknown, kReadable, kUnreadable } remote_state = kUnknown;
+    const auto may_delete = [&] {
+        if (remote_state == kUnknown)
+            remote_state = platform::IsListableDirectory(remote) ? kReadable : kUnreadable;
+        return remote_state == kReadable;
+    };
 
     SearchHandle handle;
     for (std::string name = ListEntries(local + "*.*", 0, false, handle); !name.empty();
          name = ListEntries("", 0, false, handle)) {
         const std::int64_t local_size = QueryFileSize(local + name);
         const std::int64_t remote_size = QueryFileSize(remote + name);
-        if (local_size != remote_size && !RemoveFile(local + name))
-            ++(remote_size < 0 ? run.undeleted_extras : run.undeleted_changed);
+        if (local_size != remote_size) {
+            if (!may_delete())
+                return; // the level stays as it is
+            if (!RemoveFile(local + name))
+                ++(remote_size < 0 ? run.undeleted_extras : run.undeleted_changed);
+        }
         if (run.StopRequested()) {
             run.cut_short = true; // the rest of this level, its subdirectories included, is skipped
             return;
@@ -40,8 +49,10 @@ void PruneLocalTree(std::string& remote, std::string& local, SyncRun& run) {
             std::string remote_child = remote + name;
             std::string local_child = local + name;
             PruneLocalTree(remote_child, local_child, run);
-        } else {
+        } else if (may_delete()) {
             RemoveDirectoryTree(local + name, &run.undeleted_extras); // a link goes as a link
+        } else {
+            return;
         }
         if (run.Superseded())
             return;

@@ -85,7 +85,8 @@ bool CopyContents(int in, int out, std::int64_t total, CopyProgressRoutine routi
 
 // Moves a finished copy under its temporary name into place.
 bool PlaceNamed(const std::string& temporary, const std::string& destination) {
-    if (!HookRefuses(FileOperation::kReplace, destination) && rename(temporary.c_str(), destination.c_str()) == 0)
+    if (!HookRefuses(FileOperation::kReplace, destination) &&
+        rename(temporary.c_str(), destination.c_str()) == 0)
         return true;
     unlink(temporary.c_str());
     return false;
@@ -99,7 +100,8 @@ bool PlaceUnnamed(int out, const std::string& temporary, const std::string& dest
     const std::string self = "/proc/self/fd/" + std::to_string(out);
     if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
-    if (errno != EEXIST || linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    if (errno != EEXIST ||
+        linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0)
         return false;
     return PlaceNamed(temporary, destination);
 }
@@ -124,7 +126,9 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
     }
     // An unnamed file in the destination's directory never shows under any name until complete,
     // and a killed copy leaves nothing behind. Where the file system has none, a temporary name.
-    int out = g_unnamed_files_work ? open(DirectoryOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    int out = g_unnamed_files_work
+                  ? open(DirectoryOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                  : -1;
     const bool unnamed = out >= 0;
     if (!unnamed)
         out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

@@ -100,8 +100,8 @@ bool CopyFileWhole(const std::string& source, const std::string& destination, co
     // CopyFileExA may give the file its full size before the data is in; under the temporary name
     // that never passes for a finished copy.
     CopyContext context{routine, data};
-    if (CopyFileExA(source.c_str(), temporary.c_str(), routine ? ForwardCopyProgress : nullptr, &context, nullptr,
-                    COPY_FILE_FAIL_IF_EXISTS) &&
+    if (CopyFileExA(source.c_str(), temporary.c_str(), routine ? ForwardCopyProgress : nullptr, &context,
+                    nullptr, COPY_FILE_FAIL_IF_EXISTS) &&
         ReplaceEntry(temporary, destination))
         return true;
     DiscardOwnFile(temporary);

@@ -109,7 +109,7 @@ if [ "$mode" = native ]; then
         "$program" "$big" "$local_dir" >"$out" 2>"$err" &
         local pid=$!
         for _ in $(seq 1 500); do grep -q "$local_dir" "$out" 2>/dev/null && break; sleep 0.01; done
-        for signal in "$@"; do kill -INT "$pid" 2>/dev/null; done
+        for signal in "$@"; do kill -"$signal" "$pid" 2>/dev/null; done
         wait "$pid"
         return $?
     }
@@ -117,7 +117,7 @@ if [ "$mode" = native ]; then
     expect_status "one Ctrl-C" 1 $?
     expect_last_line "one Ctrl-C" "$err" "同步已停止，部分文件未同步!"
 
-    interrupt "two Ctrl-C" "$work/killed" INT INT
+    interrupt "two Ctrl-C" "$work/killed" INT TERM # two of one kind may arrive as one
     expect_status "two Ctrl-C" 130 $?
     half=0
     while IFS= read -r -d '' file; do

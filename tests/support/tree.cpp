@@ -27,7 +27,8 @@ void Walk(const std::string& directory, const std::string& relative, Snapshot& s
         } else if (entry.attributes & platform::kDirectory) {
             snapshot[key] = "dir";
             Walk(path, key, snapshot);
-        } else if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::regular) {
+        } else if (std::filesystem::symlink_status(path, error).type() !=
+                   std::filesystem::file_type::regular) {
             snapshot[key] = "other"; // a FIFO would never answer a read
         } else if (const auto size = std::filesystem::file_size(path, error); size > kLargestReadFile) {
             snapshot[key] = "file of " + std::to_string(size) + " bytes"; // sparse giants are not read
