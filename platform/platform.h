@@ -148,7 +148,23 @@ void WriteText(Stream stream, std::string_view text);
 using InterruptHandler = void (*)();
 void OnInterrupt(InterruptHandler first);
 
+// ---- Profile strings (INI files) -----------------------------------------------------------------
+
+// The value of key in section of an INI file, blanks around it and one pair of enclosing quotes
+// removed, cut to buffer_size - 1 bytes; empty when the file, section or key is missing
+// (GetPrivateProfileStringA; on POSIX the project's own reader with the same rules).
+std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& file,
+                         std::size_t buffer_size);
+// Writes key=value into section, replacing the key's line in place, or adding the key at the end of
+// its section, or the section at the end of the file, which is created when missing. CRLF lines.
+// False when the file cannot be written (WritePrivateProfileStringA; on POSIX the project's own).
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file);
+
 // ---- Process ----------------------------------------------------------------------------------
+
+// The running program's own full path (GetModuleFileNameA; /proc/self/exe).
+std::string ModulePath();
 
 std::uint32_t CurrentProcessId();
 
