@@ -165,6 +165,8 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
 
 // The running program's own full path (GetModuleFileNameA; /proc/self/exe).
 std::string ModulePath();
+// Makes the directory the process's current directory (SetCurrentDirectoryA; chdir).
+bool SetCurrentDir(const std::string& directory);
 
 std::uint32_t CurrentProcessId();
 

@@ -185,6 +185,8 @@ void StartSyncJob(const std::string& remote, const std::string& local, ControlRe
     }
 }
 
+void AbandonSyncJobs() { g_latest_start.fetch_add(1); }
+
 bool WaitForSyncWorkers(std::chrono::milliseconds limit) {
     std::unique_lock lock(g_workers_mutex);
     return g_workers_ended.wait_for(lock, limit, [] { return g_workers == 0; });

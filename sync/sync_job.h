@@ -38,6 +38,10 @@ void StartSyncJob(const std::string& remote, const std::string& local, ControlRe
                   ControlRef file_bar, ControlRef count_label, ControlRef file_percent_label,
                   ControlRef status_label, ControlRef file_name_label, ControlRef count_display = kNoControl);
 
+// Tells every running worker to give up at its next check, as a newer start would, so that it
+// writes nothing more. For the program's end.
+void AbandonSyncJobs();
+
 // Waits until no worker thread is left, or the limit passes (false then). For front ends and tests
 // that must not tear anything down under a worker; the window's UI thread never calls it during a run.
 bool WaitForSyncWorkers(std::chrono::milliseconds limit);

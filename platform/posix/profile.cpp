@@ -152,4 +152,6 @@ std::string ModulePath() {
     return path;
 }
 
+bool SetCurrentDir(const std::string& directory) { return chdir(directory.c_str()) == 0; }
+
 } // namespace platform

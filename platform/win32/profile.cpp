@@ -1,4 +1,4 @@
-// INI files and the module path on Windows: the system's profile-string functions.
+// INI files, the module path and the current directory on Windows.
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -36,5 +36,7 @@ std::string ModulePath() {
         path.resize(path.size() * 2);
     }
 }
+
+bool SetCurrentDir(const std::string& directory) { return SetCurrentDirectoryA(directory.c_str()) != FALSE; }
 
 } // namespace platform
