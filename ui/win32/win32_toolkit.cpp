@@ -8,10 +8,11 @@
 #include "ui/win32/win32_toolkit.h"
 #include "app/window_front_end.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>

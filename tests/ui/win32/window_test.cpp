@@ -12,8 +12,9 @@
 #include "tests/support/tree.h"
 #include "ui/win32/win32_toolkit.h"
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
