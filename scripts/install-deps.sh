@@ -5,7 +5,7 @@
 set -eu
 
 build_packages="cmake ninja-build g++ g++-mingw-w64-x86-64 mingw-w64"
-test_packages="googletest wine64 wine locales xvfb xauth fonts-wqy-microhei"
+test_packages="googletest wine64 wine locales xvfb xauth fonts-wqy-microhei xdotool imagemagick"
 
 case "${1:-test}" in
 build) wanted="$build_packages" ;;
