@@ -14,22 +14,10 @@ using namespace main_window;
 
 constexpr std::int32_t kWatchPeriodMs = 1000;
 
-const std::string& StartCaption() {
-    static const std::string text = platform::Utf8ToAnsi("开始对比");
-    return text;
-}
-const std::string& StopCaption() {
-    static const std::string text = platform::Utf8ToAnsi("停止对比");
-    return text;
-}
-const std::string& MessageTitle() {
-    static const std::string text = platform::Utf8ToAnsi("信息：");
-    return text;
-}
-const std::string& FullPercent() {
-    static const std::string text = "100%";
-    return text;
-}
+const std::string& StartCaption() { return platform::Literal<"开始对比">(); }
+const std::string& StopCaption() { return platform::Literal<"停止对比">(); }
+const std::string& MessageTitle() { return platform::Literal<"信息：">(); }
+const std::string& FullPercent() { return platform::Literal<"100%">(); }
 
 } // namespace
 
@@ -39,11 +27,11 @@ void OnStartStopClicked() {
     const ControlRef remote_box = MainWindowControl(kRemoteBox), local_box = MainWindowControl(kLocalBox);
     const ControlRef button = MainWindowControl(kStartButton);
     if (GetControlText(remote_box, kEditContent).empty()) {
-        ShowMessageBox(platform::Utf8ToAnsi("远程目录不能为空！"), MessageTitle());
+        ShowMessageBox(platform::Literal<"远程目录不能为空！">(), MessageTitle());
         return;
     }
     if (GetControlText(local_box, kEditContent).empty()) {
-        ShowMessageBox(platform::Utf8ToAnsi("本地目录不能为空！"), MessageTitle());
+        ShowMessageBox(platform::Literal<"本地目录不能为空！">(), MessageTitle());
         return;
     }
     if (GetControlText(button, kButtonCaption) != StartCaption()) {

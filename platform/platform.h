@@ -27,6 +27,20 @@ unsigned AnsiCodePage();
 // Characters the code page lacks become the system's default character.
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// One of the program's own UTF-8 literals in the code page, converted on first use and kept:
+// platform::Literal<"文件同步完成!">().
+template <std::size_t N> struct Utf8Literal {
+    char text[N];
+    constexpr Utf8Literal(const char (&utf8)[N]) {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = utf8[i];
+    }
+};
+template <Utf8Literal literal> const std::string& Literal() {
+    static const std::string converted = Utf8ToAnsi(literal.text);
+    return converted;
+}
+
 // True when the byte starts a two-byte character of the code page; its second byte may then
 // equal the separator without being one. Never true for UTF-8.
 bool IsLeadByte(unsigned char byte);

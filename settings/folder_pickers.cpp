@@ -8,8 +8,8 @@
 namespace brenvale {
 namespace {
 
-void PickDirectory(ControlRef box, const std::string& key, const char* prompt_utf8) {
-    SetControlProperty(box, kEditContent, BrowseForFolder(platform::Utf8ToAnsi(prompt_utf8)));
+void PickDirectory(ControlRef box, const std::string& key, const std::string& prompt) {
+    SetControlProperty(box, kEditContent, BrowseForFolder(prompt));
     const std::string chosen = GetControlText(box, kEditContent);
     if (!chosen.empty())
         WriteSetting(key, chosen);
@@ -20,11 +20,11 @@ void PickDirectory(ControlRef box, const std::string& key, const char* prompt_ut
 std::string BrowseForFolder(const std::string& prompt) { return ShowFolderBrowser(prompt); }
 
 void PickRemoteDirectory(ControlRef remote_box) {
-    PickDirectory(remote_box, RemoteDirectoryKey(), "请选择远程目录");
+    PickDirectory(remote_box, RemoteDirectoryKey(), platform::Literal<"请选择远程目录">());
 }
 
 void PickLocalDirectory(ControlRef local_box) {
-    PickDirectory(local_box, LocalDirectoryKey(), "请选择本地目录");
+    PickDirectory(local_box, LocalDirectoryKey(), platform::Literal<"请选择本地目录">());
 }
 
 } // namespace brenvale

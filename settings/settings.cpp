@@ -13,10 +13,7 @@ std::string& RunDirectoryOverride() {
     return directory;
 }
 
-const std::string& SectionName() {
-    static const std::string name = "Ostrel";
-    return name;
-}
+const std::string& SectionName() { return platform::Literal<"Ostrel">(); }
 
 } // namespace
 
@@ -32,15 +29,9 @@ std::string RunDirectory() {
 
 std::string SettingsFilePath() { return RunDirectory() + platform::kSeparator + "Ostrel.ini"; }
 
-const std::string& RemoteDirectoryKey() {
-    static const std::string key = platform::Utf8ToAnsi("远程目录");
-    return key;
-}
+const std::string& RemoteDirectoryKey() { return platform::Literal<"远程目录">(); }
 
-const std::string& LocalDirectoryKey() {
-    static const std::string key = platform::Utf8ToAnsi("本地目录");
-    return key;
-}
+const std::string& LocalDirectoryKey() { return platform::Literal<"本地目录">(); }
 
 std::string ReadSetting(const std::string& key) {
     return platform::ReadIniValue(SectionName(), key, SettingsFilePath(), kSettingValueBuffer);

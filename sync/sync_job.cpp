@@ -33,15 +33,9 @@ void WorkerEnded() {
 }
 
 // The program's texts are UTF-8 here and shown in the code page, converted once.
-const std::string& FailuresPrefix() {
-    static const std::string text = platform::Utf8ToAnsi("同步结束，有 ");
-    return text;
-}
+const std::string& FailuresPrefix() { return platform::Literal<"同步结束，有 ">(); }
 
-const std::string& FailuresSuffix() {
-    static const std::string text = platform::Utf8ToAnsi(" 个文件未能同步!");
-    return text;
-}
+const std::string& FailuresSuffix() { return platform::Literal<" 个文件未能同步!">(); }
 
 std::string EndTextOf(const SyncRun& run) {
     if (run.cut_short)
@@ -106,30 +100,15 @@ bool IsPrefix(const std::vector<std::string>& shorter, const std::vector<std::st
 
 } // namespace
 
-const std::string& CompletionText() {
-    static const std::string text = platform::Utf8ToAnsi("文件同步完成!");
-    return text;
-}
+const std::string& CompletionText() { return platform::Literal<"文件同步完成!">(); }
 
-const std::string& StoppedText() {
-    static const std::string text = platform::Utf8ToAnsi("同步已停止，部分文件未同步!");
-    return text;
-}
+const std::string& StoppedText() { return platform::Literal<"同步已停止，部分文件未同步!">(); }
 
-const std::string& RemoteUnreadableText() {
-    static const std::string text = platform::Utf8ToAnsi("远程目录无法访问，未做任何更改!");
-    return text;
-}
+const std::string& RemoteUnreadableText() { return platform::Literal<"远程目录无法访问，未做任何更改!">(); }
 
-const std::string& OverlapText() {
-    static const std::string text = platform::Utf8ToAnsi("远程目录和本地目录不能相同或互相包含！");
-    return text;
-}
+const std::string& OverlapText() { return platform::Literal<"远程目录和本地目录不能相同或互相包含！">(); }
 
-const std::string& CalculatingText() {
-    static const std::string text = platform::Utf8ToAnsi("正在计算更新...");
-    return text;
-}
+const std::string& CalculatingText() { return platform::Literal<"正在计算更新...">(); }
 
 std::string FailuresText(std::int32_t count) {
     return FailuresPrefix() + IntToText(count) + FailuresSuffix();

@@ -31,25 +31,31 @@ for _ in $(seq 1 300); do
     sleep 0.1
 done
 [ -n "$window" ] || { echo "FAIL no window"; kill "$pid"; exit 1; }
-sleep 1
+for _ in $(seq 1 100); do [ -f "$work/bin/Ostrel.ini" ] && break; sleep 0.1; done # the window has loaded
+sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y: the client area's top left
 
-type_into() { # x y text
+type_into() { # x y text: replaces what the box holds
     xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.2
+    sleep 0.3
+    xdotool key Home shift+End Delete
     xdotool type --delay 15 "$3"
 }
-type_into 150 18 "$(winepath -w "$work/remote")"
-type_into 150 50 "$(winepath -w "$work/local")"
-xdotool mousemove $((X + 344)) $((Y + 222)) click 1
-
 synced=no
-for _ in $(seq 1 300); do
-    if [ -d "$work/local" ] && diff -r "$work/remote" "$work/local" >/dev/null 2>&1; then
-        synced=yes
-        break
-    fi
-    sleep 0.1
+for attempt in 1 2; do # a busy Wine may miss the first keys
+    [ "$attempt" -gt 1 ] && xdotool key Return # closes a message box a half-typed path brought up
+    type_into 150 18 "$(winepath -w "$work/remote")"
+    type_into 150 50 "$(winepath -w "$work/local")"
+    sleep 0.3
+    xdotool mousemove $((X + 344)) $((Y + 222)) click 1
+    for _ in $(seq 1 150); do
+        if [ -d "$work/local" ] && diff -r "$work/remote" "$work/local" >/dev/null 2>&1; then
+            synced=yes
+            break 2
+        fi
+        sleep 0.1
+    done
+    echo "attempt $attempt: not synced yet"
 done
 sleep 2 # the watcher ticks once a second
 import -window root "$artifacts/brenvale-windows-run.png" 2>/dev/null
