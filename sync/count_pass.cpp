@@ -7,7 +7,8 @@ namespace brenvale {
 std::int32_t CountMissingFiles(std::string& remote, std::string& local, SyncRun& run) {
     remote += platform::kSeparator;
     local += platform::kSeparator;
-    MakeDirectory(local);
+    // A directory made just now is empty: every remote file of this level is missing from it.
+    const bool made_empty = MakeDirectory(local);
 
     std::int32_t count = 0;
     SearchHandle handle;
@@ -18,7 +19,7 @@ std::int32_t CountMissingFiles(std::string& remote, std::string& local, SyncRun&
         return 0;
     }
     for (; !name.empty(); name = ListEntries("", 0, false, handle)) {
-        if (!EntryExists(local + name))
+        if (made_empty || !EntryExists(local + name))
             ++count;
     }
 

@@ -108,6 +108,14 @@ bool PlaceUnnamed(int out, const std::string& temporary, const std::string& dest
 
 std::atomic<bool> g_unnamed_files_work{true}; // off once linking one fails for want of /proc
 
+// The process's file-creation mask, read once before any thread exists (umask can only be read by
+// setting it), so that a copy made with the source's mode needs no fchmod when the mask keeps it.
+const mode_t g_creation_mask = [] {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}();
+
 std::string DirectoryOf(const std::string& path) {
     const std::size_t separator = path.find_last_of('/');
     return separator == std::string::npos ? "." : separator == 0 ? "/" : path.substr(0, separator);
@@ -126,12 +134,13 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
     }
     // An unnamed file in the destination's directory never shows under any name until complete,
     // and a killed copy leaves nothing behind. Where the file system has none, a temporary name.
+    const mode_t mode = status.st_mode & 0777;
     int out = g_unnamed_files_work
-                  ? open(DirectoryOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                  ? open(DirectoryOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
                   : -1;
     const bool unnamed = out >= 0;
     if (!unnamed)
-        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (out < 0) {
         close(in);
         return false;
@@ -140,7 +149,7 @@ bool CopyRegularFile(const std::string& source, const std::string& destination, 
     bool ok = Continue(routine, total, 0, data) && CopyContents(in, out, total, routine, data);
     if (ok) {
         const timespec times[2] = {status.st_atim, status.st_mtim};
-        ok = fchmod(out, status.st_mode & 0777) == 0 && futimens(out, times) == 0;
+        ok = ((mode & ~g_creation_mask) == mode || fchmod(out, mode) == 0) && futimens(out, times) == 0;
     }
     close(in);
     if (unnamed) {
