@@ -40,6 +40,19 @@ struct ControlState {
 
 constexpr auto kFlushInterval = std::chrono::milliseconds(15);
 
+// The properties each kind of control has, and the index of their type in PropertyValue.
+struct PropertyOfKind {
+    ControlKind kind;
+    std::uint32_t property;
+    std::size_t value_type; // 0: integer, 1: text
+};
+constexpr PropertyOfKind kPropertiesOfKinds[] = {
+    {ControlKind::kLabel, kLabelCaption, 1},      {ControlKind::kEditBox, kEditContent, 1},
+    {ControlKind::kButton, kButtonCaption, 1},    {ControlKind::kTimer, kTimerPeriod, 0},
+    {ControlKind::kProgressBar, kBarMinimum, 0},  {ControlKind::kProgressBar, kBarMaximum, 0},
+    {ControlKind::kProgressBar, kBarPosition, 0},
+};
+
 std::int32_t LimitToBar(std::int32_t value) { return std::clamp(value, 0, kBarLimit); }
 
 int ShownPosition(const ControlState& bar) {
@@ -87,11 +100,6 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
     }
 
     bool HasControl(std::uint32_t control) const { return control == 0 || Find(control) != nullptr; }
-
-    bool IsAlive() {
-        std::lock_guard lock(mutex_);
-        return toolkit_ != nullptr;
-    }
 
     Toolkit* LiveToolkit() {
         std::lock_guard lock(mutex_);
@@ -165,7 +173,7 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
     const ControlDefinition* Find(std::uint32_t control) const { return definition_.FindControl(control); }
 
     // The control's state, after checking that the property exists for its kind and, for a
-    // write, that the value has the property's type (0: integer, 1: text).
+    // write, that the value has the property's type.
     ControlState& Lookup(std::uint32_t control, std::uint32_t property,
                          std::optional<std::size_t> value_type) {
         const ControlDefinition* definition = Find(control);
@@ -173,25 +181,9 @@ class LoadedWindow final : public EventSink, public std::enable_shared_from_this
             FatalControlError("window " + std::to_string(definition_.number) + " has no control " +
                               std::to_string(control));
         std::optional<std::size_t> type; // the property's value type, if the kind has it
-        switch (definition->kind) {
-        case ControlKind::kLabel:
-            type = property == kLabelCaption ? std::optional<std::size_t>(1) : std::nullopt;
-            break;
-        case ControlKind::kEditBox:
-            type = property == kEditContent ? std::optional<std::size_t>(1) : std::nullopt;
-            break;
-        case ControlKind::kButton:
-            type = property == kButtonCaption ? std::optional<std::size_t>(1) : std::nullopt;
-            break;
-        case ControlKind::kTimer:
-            type = property == kTimerPeriod ? std::optional<std::size_t>(0) : std::nullopt;
-            break;
-        case ControlKind::kProgressBar:
-            type = property == kBarMinimum || property == kBarMaximum || property == kBarPosition
-                       ? std::optional<std::size_t>(0)
-                       : std::nullopt;
-            break;
-        }
+        for (const PropertyOfKind& known : kPropertiesOfKinds)
+            if (known.kind == definition->kind && known.property == property)
+                type = known.value_type;
         if (!type || (value_type && *value_type != *type))
             FatalControlError(std::string("control ") + definition->name + " has no property " +
                               std::to_string(property) + (type ? " of that type" : ""));
@@ -397,7 +389,7 @@ bool IsControlCreated(ControlRef ref) {
     if (ref.window == 0)
         return false;
     const std::shared_ptr<LoadedWindow> window = FindLoadedWindow(ref.window);
-    return window != nullptr && window->HasControl(ref.control) && window->IsAlive();
+    return window != nullptr && window->HasControl(ref.control) && window->LiveToolkit() != nullptr;
 }
 
 std::string GetControlText(ControlRef ref, std::uint32_t property) {

@@ -118,8 +118,6 @@ bool CreateOneDirectory(const std::string& path);
 bool DeleteOneFile(const std::string& path);
 // Removes an empty directory, or a link to a directory as a link (RemoveDirectoryA / rmdir).
 bool RemoveEmptyDirectory(const std::string& path);
-// Deletes a file the program made itself, even when a copy has made it read-only.
-bool DiscardOwnFile(const std::string& path);
 
 // Called on the copying thread once before any data moves (transferred 0) and after each chunk.
 // A result other than 0 cancels the copy.

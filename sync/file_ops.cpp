@@ -19,9 +19,9 @@ bool IsRealDirectory(std::uint32_t attributes) {
     return (attributes & platform::kDirectory) != 0 && !IsLink(attributes);
 }
 
-// A link goes the way its own entry goes: a directory link is removed as a directory, any other
-// link is deleted as a file. Neither touches the target.
-bool RemoveLink(const std::string& path, std::uint32_t attributes) {
+// Removes the entry itself, never what a link points to: a directory link is removed as a
+// directory, anything else is deleted as a file.
+bool RemoveEntryItself(const std::string& path, std::uint32_t attributes) {
     return (attributes & platform::kDirectory) != 0 ? platform::RemoveEmptyDirectory(path)
                                                     : platform::DeleteOneFile(path);
 }
@@ -42,18 +42,12 @@ void EmptyDirectory(const std::string& directory, std::int32_t* failed_deletions
         }
     } // the listing is complete and closed before anything is deleted
     for (const Noted& item : noted) {
-        bool removed;
         if (IsRealDirectory(item.attributes)) {
-            EmptyDirectory(item.path, failed_deletions);
+            EmptyDirectory(item.path, failed_deletions); // what keeps it is counted in there
             platform::RemoveEmptyDirectory(item.path);
-            continue; // what kept it is counted inside
-        } else if (IsLink(item.attributes)) {
-            removed = RemoveLink(item.path, item.attributes);
-        } else {
-            removed = platform::DeleteOneFile(item.path);
-        }
-        if (!removed && failed_deletions != nullptr)
+        } else if (!RemoveEntryItself(item.path, item.attributes) && failed_deletions != nullptr) {
             ++*failed_deletions;
+        }
     }
 }
 
@@ -135,7 +129,7 @@ bool RemoveDirectoryTree(const std::string& path, std::int32_t* failed_deletions
         directory.pop_back();
     platform::FoundEntry self;
     if (FindEntry(directory, self) && IsLink(self.attributes))
-        return RemoveLink(directory, self.attributes);
+        return RemoveEntryItself(directory, self.attributes);
     EmptyDirectory(directory, failed_deletions);
     return platform::RemoveEmptyDirectory(directory);
 }

@@ -20,7 +20,6 @@ namespace {
 
 std::atomic<std::uint64_t> g_latest_start{0}; // which start the newest job belongs to
 std::mutex g_run_mutex;                       // held by a worker for the whole of its run
-std::mutex g_job_mutex;                       // guards TheSyncJob against a concurrent copy
 
 std::mutex g_workers_mutex;
 std::condition_variable g_workers_ended;
@@ -141,14 +140,11 @@ void StartSyncJob(const std::string& remote, const std::string& local, ControlRe
                   ControlRef status_label, ControlRef file_name_label, ControlRef count_display) {
     StopFlag.store(0, std::memory_order_relaxed);
     const std::uint64_t start = g_latest_start.fetch_add(1) + 1;
-    SyncJob copy;
-    {
-        std::lock_guard lock(g_job_mutex);
-        SyncJob& job = TheSyncJob();
-        job = SyncJob{remote,       local,           overall_bar,  file_bar, count_label, file_percent_label,
-                      status_label, file_name_label, count_display};
-        copy = job;
-    }
+    // The record is written here, on the UI thread, only; each worker runs on a copy of it.
+    SyncJob& job = TheSyncJob();
+    job = SyncJob{remote,       local,           overall_bar,  file_bar, count_label, file_percent_label,
+                  status_label, file_name_label, count_display};
+    SyncJob copy = job;
     {
         std::lock_guard lock(g_workers_mutex);
         ++g_workers;

@@ -160,6 +160,4 @@ bool RemoveEmptyDirectory(const std::string& path) {
     return rmdir(path.c_str()) == 0;
 }
 
-bool DiscardOwnFile(const std::string& path) { return unlink(path.c_str()) == 0; }
-
 } // namespace platform

@@ -88,7 +88,8 @@ static bool ReplaceEntry(const std::string& from, const std::string& to) {
            MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-bool DiscardOwnFile(const std::string& path) {
+// Deletes the temporary file of a failed copy, even when the copy made it read-only.
+static bool DiscardOwnFile(const std::string& path) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return DeleteFileA(path.c_str()) != FALSE;
 }
