@@ -6,7 +6,7 @@ namespace brenvale {
 WindowDefinition MainWindowDefinition(const MainWindowHandlers& handlers) {
     using namespace main_window;
     using K = ControlKind;
-    WindowDefinition window{kMainWindowNumber, "Brenvale", 405, 275, {}, {}, {}};
+    WindowDefinition window{kMainWindowNumber, "Brenvale", 405, 275, 399, 250, {}, {}, {}};
     window.controls = {
         // name, kind, number, left, top, width, height, initial text, word wrap
         {"标签1", K::kLabel, kLabel1, 35, 8, 48, 24, "远程目录"},

@@ -37,6 +37,9 @@ struct WindowDefinition {
     std::uint32_t number;
     const char* title;             // UTF-8
     int outer_width, outer_height; // title bar and frame included
+    // The client area that the Win32 frame leaves of the outer size (GetClientRect under the
+    // standard metrics). A toolkit whose window manager draws the frame sizes this area instead.
+    int client_width, client_height;
     std::vector<ControlDefinition> controls;
     std::vector<std::uint32_t> tab_order; // control numbers; Tab goes forward, Shift+Tab back, wrapping
     std::vector<EventBinding> events;
