@@ -4,8 +4,8 @@
 # Needs root or sudo only when something is missing.
 set -eu
 
-build_packages="cmake ninja-build g++ g++-mingw-w64-x86-64 mingw-w64"
-test_packages="googletest wine64 wine locales xvfb xauth fonts-wqy-microhei xdotool imagemagick"
+build_packages="cmake ninja-build g++ qt6-base-dev g++-mingw-w64-x86-64 mingw-w64"
+test_packages="googletest wine64 wine locales xvfb xauth fonts-wqy-microhei xdotool x11-utils openbox imagemagick"
 
 case "${1:-test}" in
 build) wanted="$build_packages" ;;
