@@ -1,4 +1,5 @@
-// The window program (brenvale.exe on Windows): start-up, the message loop, and the end.
+// The window program (brenvale.exe on Windows, brenvale on Linux): start-up, the message loop, and
+// the end.
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "app/window_front_end.h"

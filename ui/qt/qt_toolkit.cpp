@@ -10,6 +10,7 @@
 #include "ui/qt/qt_toolkit.h"
 
 #include "app/window_front_end.h"
+#include "platform/platform.h"
 #include "ui/qt/qt_widgets.h"
 
 #include <QApplication>
@@ -45,7 +46,12 @@ QString DisplayText(const std::string& bytes) {
 std::string FolderPathFromDialog(const QString& chosen) {
     if (chosen.isEmpty() || !QDir::isAbsolutePath(chosen))
         return {};
-    return QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
+    std::string path = QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
+    // Qt shows a name that is not valid UTF-8 with replacement characters and cannot give its bytes
+    // back: such a choice names no folder, and is treated as no choice rather than as another path.
+    if (!platform::IsListableDirectory(path))
+        return {};
+    return path;
 }
 
 namespace {
@@ -181,8 +187,9 @@ class QtToolkit final : public Toolkit {
             auto* edit = static_cast<QLineEdit*>(control.widget);
             edit->setText(shown);
             edit->setCursorPosition(0); // as a Win32 edit box after WM_SETTEXT
-            control.bytes = text;
-            control.shown = edit->text(); // as the box holds it (it may cut a long text)
+            control.shown = edit->text();
+            // A text longer than the box holds is cut: the box then gives what it holds.
+            control.bytes = control.shown == shown ? text : control.shown.toUtf8().toStdString();
             break;
         }
         case ControlKind::kButton:

@@ -9,7 +9,7 @@
 namespace brenvale::qt {
 
 // The path the folder dialog's choice gives: "/" for the root, any other folder without a trailing
-// "/", as bytes; empty for what is no absolute local path.
+// "/", as bytes; empty for what names no listable folder by an absolute path.
 std::string FolderPathFromDialog(const QString& chosen);
 
 // Display text of bytes that may not be valid UTF-8: each bad sequence shows as U+FFFD.

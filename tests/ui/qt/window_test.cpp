@@ -14,6 +14,7 @@
 #include "ui/qt/qt_widgets.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -440,17 +441,22 @@ TEST_F(QtWindowTest, PostedWorkRunsOnTheUiThreadInOrderAndDelayedWorkNotBeforeIt
 }
 
 TEST(QtFolderPathTest, TheDialogsChoiceBecomesAPathWithoutTrailingSlashButForTheRoot) {
-    const std::pair<const char*, const char*> cases[] = {
+    testing_support::ScratchDir scratch;
+    const std::string folder = scratch / "数据", odd = scratch / "d\xff";
+    testing_support::MakeDirectories(folder + "/sub");
+    testing_support::MakeDirectories(odd);
+    const std::pair<QString, std::string> cases[] = {
         {"/", "/"},
-        {"/tmp/", "/tmp"},
-        {"/tmp", "/tmp"},
-        {"/a//b/", "/a/b"},
+        {QString::fromStdString(folder + "/"), folder},
+        {QString::fromStdString(folder), folder},
+        {QString::fromStdString(folder + "//sub/"), folder + "/sub"},
+        {QString::fromStdString(scratch / "missing"), ""},
         {"", ""},
         {"relative/dir", ""},
-        {"/数据/目录/", "/数据/目录"},
+        {QFile::decodeName(QByteArray::fromStdString(odd)), ""}, // shown as d\uFFFD: not that folder
     };
     for (const auto& [chosen, path] : cases)
-        EXPECT_EQ(qt::FolderPathFromDialog(QString::fromUtf8(chosen)), path) << chosen;
+        EXPECT_EQ(qt::FolderPathFromDialog(chosen), path) << chosen.toStdString();
 }
 
 } // namespace
