@@ -93,8 +93,9 @@ class QtToolkit final : public Toolkit {
         }
         QApplication::setQuitOnLastWindowClosed(false); // the toolkit ends its own loop
         receiver_ = std::make_unique<PostedWorkReceiver>([this] { RunPostedWork(); });
-        delayed_timer_.setSingleShot(true);
-        QObject::connect(&delayed_timer_, &QTimer::timeout, [this] { RunPostedWork(); });
+        delayed_timer_ = std::make_unique<QTimer>();
+        delayed_timer_->setSingleShot(true);
+        QObject::connect(delayed_timer_.get(), &QTimer::timeout, [this] { RunPostedWork(); });
     }
 
     ~QtToolkit() override {
@@ -107,8 +108,8 @@ class QtToolkit final : public Toolkit {
         controls_.clear();
         main_.reset();
         receiver_.reset();
-        delayed_timer_.stop();
-        owned_application_.reset();
+        delayed_timer_.reset();
+        owned_application_.reset(); // last: every Qt object above goes before it
     }
 
     bool IsUiThread() const override { return std::this_thread::get_id() == ui_thread_; }
@@ -277,7 +278,7 @@ class QtToolkit final : public Toolkit {
         if (!delayed_.empty() && !destroyed_) {
             const auto wait =
                 std::chrono::ceil<std::chrono::milliseconds>(delayed_.begin()->first - Clock::now());
-            delayed_timer_.start(static_cast<int>(std::max<std::int64_t>(1, wait.count())));
+            delayed_timer_->start(static_cast<int>(std::max<std::int64_t>(1, wait.count())));
         }
     }
 
@@ -291,7 +292,7 @@ class QtToolkit final : public Toolkit {
             queue_.clear();
             delayed_.clear();
         }
-        delayed_timer_.stop();
+        delayed_timer_->stop();
         for (auto& [number, control] : controls_)
             if (control.timer)
                 control.timer->stop();
@@ -385,7 +386,7 @@ class QtToolkit final : public Toolkit {
     bool wake_posted_ = false;
     bool destroyed_ = false;
     std::unique_ptr<PostedWorkReceiver> receiver_;
-    QTimer delayed_timer_;
+    std::unique_ptr<QTimer> delayed_timer_; // runs delayed work when it is due
 };
 
 // Qt would end the process with an abort when it finds no display; say why in one line instead.
