@@ -10,6 +10,7 @@
 #include "ui/qt/qt_toolkit.h"
 
 #include "app/window_front_end.h"
+#include "controls/toolkit_support.h"
 #include "platform/platform.h"
 #include "ui/qt/qt_widgets.h"
 
@@ -27,13 +28,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <thread>
 
 namespace brenvale {
@@ -56,7 +54,6 @@ std::string FolderPathFromDialog(const QString& chosen) {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 const QEvent::Type kRunPostedWork = static_cast<QEvent::Type>(QEvent::User + 1);
 
 // Receives the one event type that tells the UI thread to run posted work.
@@ -93,6 +90,8 @@ class QtToolkit final : public Toolkit {
         }
         QApplication::setQuitOnLastWindowClosed(false); // the toolkit ends its own loop
         receiver_ = std::make_unique<PostedWorkReceiver>([this] { RunPostedWork(); });
+        posted_ = std::make_unique<PostedWorkQueue>(
+            [this] { QCoreApplication::postEvent(receiver_.get(), new QEvent(kRunPostedWork)); });
         delayed_timer_ = std::make_unique<QTimer>();
         delayed_timer_->setSingleShot(true);
         QObject::connect(delayed_timer_.get(), &QTimer::timeout, [this] { RunPostedWork(); });
@@ -101,10 +100,7 @@ class QtToolkit final : public Toolkit {
     ~QtToolkit() override {
         if (main_ && !window_gone_)
             DestroyWindow();
-        {
-            std::lock_guard lock(queue_mutex_);
-            destroyed_ = true; // nothing is posted to the receiver from here on
-        }
+        posted_->Close(); // nothing is posted to the receiver from here on
         controls_.clear();
         main_.reset();
         receiver_.reset();
@@ -114,20 +110,10 @@ class QtToolkit final : public Toolkit {
 
     bool IsUiThread() const override { return std::this_thread::get_id() == ui_thread_; }
 
-    void Post(std::function<void()> work) override {
-        std::lock_guard lock(queue_mutex_);
-        if (destroyed_ || !main_)
-            return;
-        queue_.push_back(std::move(work));
-        WakeLocked();
-    }
+    void Post(std::function<void()> work) override { posted_->Post(std::move(work)); }
 
     void PostDelayed(std::function<void()> work, std::chrono::milliseconds delay) override {
-        std::lock_guard lock(queue_mutex_);
-        if (destroyed_ || !main_)
-            return;
-        delayed_.emplace(Clock::now() + delay, std::move(work));
-        WakeLocked(); // the UI thread arms the timer
+        posted_->PostDelayed(std::move(work), delay);
     }
 
     void BuildWindow(const WindowDefinition& definition, EventSink& events) override {
@@ -153,10 +139,8 @@ class QtToolkit final : public Toolkit {
             main->move(area.x() + (area.width() - definition.outer_width) / 2,
                        area.y() + (area.height() - definition.outer_height) / 2);
         }
-        {
-            std::lock_guard lock(queue_mutex_);
-            main_ = std::move(main);
-        }
+        main_ = std::move(main);
+        posted_->Open();
         for (const ControlDefinition& control : definition.controls)
             CreateControl(control);
     }
@@ -249,49 +233,16 @@ class QtToolkit final : public Toolkit {
     }
 
   private:
-    void WakeLocked() {
-        if (wake_posted_)
-            return;
-        wake_posted_ = true;
-        QCoreApplication::postEvent(receiver_.get(), new QEvent(kRunPostedWork));
-    }
-
     void RunPostedWork() {
-        for (;;) {
-            std::function<void()> work;
-            {
-                std::lock_guard lock(queue_mutex_);
-                wake_posted_ = false;
-                const auto now = Clock::now();
-                while (!delayed_.empty() && delayed_.begin()->first <= now) {
-                    queue_.push_back(std::move(delayed_.begin()->second));
-                    delayed_.erase(delayed_.begin());
-                }
-                if (queue_.empty() || destroyed_)
-                    break;
-                work = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            work();
-        }
-        std::lock_guard lock(queue_mutex_);
-        if (!delayed_.empty() && !destroyed_) {
-            const auto wait =
-                std::chrono::ceil<std::chrono::milliseconds>(delayed_.begin()->first - Clock::now());
-            delayed_timer_->start(static_cast<int>(std::max<std::int64_t>(1, wait.count())));
-        }
+        if (const auto next = posted_->RunDue())
+            delayed_timer_->start(static_cast<int>(next->count()));
     }
 
     void DestroyWindow() {
         if (window_gone_ || !main_)
             return;
         window_gone_ = true;
-        {
-            std::lock_guard lock(queue_mutex_);
-            destroyed_ = true;
-            queue_.clear();
-            delayed_.clear();
-        }
+        posted_->Close();
         delayed_timer_->stop();
         for (auto& [number, control] : controls_)
             if (control.timer)
@@ -352,22 +303,15 @@ class QtToolkit final : public Toolkit {
 
     // Tab and Shift+Tab go round the definition's Tab order, skipping what is hidden or disabled.
     void StepFocus(bool forward) {
-        const std::vector<std::uint32_t>& order = definition_->tab_order;
-        if (order.empty())
-            return;
         const auto focused = numbers_.find(QApplication::focusWidget());
-        const auto here =
-            focused == numbers_.end() ? order.end() : std::find(order.begin(), order.end(), focused->second);
-        std::size_t index = here == order.end() ? (forward ? order.size() - 1 : 0)
-                                                : static_cast<std::size_t>(here - order.begin());
-        for (std::size_t step = 0; step < order.size(); ++step) {
-            index = forward ? (index + 1) % order.size() : (index + order.size() - 1) % order.size();
-            QWidget* next = controls_.at(order[index]).widget;
-            if (next && next->isVisible() && next->isEnabled()) {
-                next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-                return;
-            }
-        }
+        const std::uint32_t next =
+            NextInTabCycle(definition_->tab_order, focused == numbers_.end() ? 0 : focused->second, forward,
+                           [this](std::uint32_t number) {
+                               const QWidget* widget = controls_.at(number).widget;
+                               return widget && widget->isVisible() && widget->isEnabled();
+                           });
+        if (next != 0)
+            controls_.at(next).widget->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     }
 
     std::unique_ptr<QApplication> owned_application_;
@@ -380,13 +324,9 @@ class QtToolkit final : public Toolkit {
     QEventLoop* loop_ = nullptr;
     bool window_gone_ = false;
 
-    std::mutex queue_mutex_;
-    std::deque<std::function<void()>> queue_;
-    std::multimap<Clock::time_point, std::function<void()>> delayed_;
-    bool wake_posted_ = false;
-    bool destroyed_ = false;
     std::unique_ptr<PostedWorkReceiver> receiver_;
-    std::unique_ptr<QTimer> delayed_timer_; // runs delayed work when it is due
+    std::unique_ptr<PostedWorkQueue> posted_; // wakes the UI thread through receiver_
+    std::unique_ptr<QTimer> delayed_timer_;   // runs delayed work when it is due
 };
 
 // Qt would end the process with an abort when it finds no display; say why in one line instead.

@@ -7,6 +7,7 @@
 // Each message goes to one small function; all state lives in one struct.
 #include "ui/win32/win32_toolkit.h"
 #include "app/window_front_end.h"
+#include "controls/toolkit_support.h"
 
 #include <windows.h>
 
@@ -16,9 +17,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <map>
-#include <mutex>
+#include <memory>
 #include <vector>
 
 namespace brenvale {
@@ -43,38 +43,16 @@ struct State {
     DWORD ui_thread = 0;
     std::map<std::uint32_t, ControlWindow> controls;
     std::map<HWND, std::uint32_t> numbers; // child window -> control number
-    std::mutex queue_mutex;
-    std::deque<std::function<void()>> queue;
-    std::multimap<Clock::time_point, std::function<void()>> delayed;
+    // Wakes the UI thread with kRunPostedWork; open from the window's creation to its destruction.
+    std::unique_ptr<PostedWorkQueue> posted;
     bool destroyed = false;
 };
 
 State* g_state = nullptr; // the one window's state, for the window procedures
 
 void RunPostedWork(State& state) {
-    for (;;) {
-        std::function<void()> work;
-        {
-            std::lock_guard lock(state.queue_mutex);
-            const auto now = Clock::now();
-            while (!state.delayed.empty() && state.delayed.begin()->first <= now) {
-                state.queue.push_back(std::move(state.delayed.begin()->second));
-                state.delayed.erase(state.delayed.begin());
-            }
-            if (state.queue.empty() || state.destroyed)
-                break;
-            work = std::move(state.queue.front());
-            state.queue.pop_front();
-        }
-        work();
-    }
-    std::lock_guard lock(state.queue_mutex);
-    if (!state.delayed.empty() && !state.destroyed) {
-        const auto wait =
-            std::chrono::ceil<std::chrono::milliseconds>(state.delayed.begin()->first - Clock::now());
-        SetTimer(state.main, kDelayedWorkTimer, static_cast<UINT>(std::max<std::int64_t>(1, wait.count())),
-                 nullptr);
-    }
+    if (const auto next = state.posted->RunDue())
+        SetTimer(state.main, kDelayedWorkTimer, static_cast<UINT>(next->count()), nullptr);
 }
 
 // Starts moving the window as if its title bar had been pressed.
@@ -179,12 +157,8 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
         MoveByCaption(hwnd);
         return 0;
     case WM_DESTROY: {
-        {
-            std::lock_guard lock(state->queue_mutex);
-            state->destroyed = true;
-            state->queue.clear();
-            state->delayed.clear();
-        }
+        state->destroyed = true;
+        state->posted->Close();
         state->events->WindowDestroyed();
         PostQuitMessage(0);
         return 0;
@@ -202,24 +176,17 @@ bool HandleKey(State& state, const MSG& msg) {
         return true;
     if (msg.wParam != VK_TAB)
         return false;
-    const std::vector<std::uint32_t>& order = state.definition->tab_order;
-    if (order.empty())
-        return true;
     const auto focused = state.numbers.find(GetFocus());
-    const auto here =
-        focused == state.numbers.end() ? order.end() : std::find(order.begin(), order.end(), focused->second);
-    const bool backwards = GetKeyState(VK_SHIFT) < 0;
-    std::size_t index = here == order.end() ? (backwards ? 0 : order.size() - 1)
-                                            : static_cast<std::size_t>(here - order.begin());
-    for (std::size_t step = 0; step < order.size(); ++step) {
-        index = backwards ? (index + order.size() - 1) % order.size() : (index + 1) % order.size();
-        const HWND next = state.controls[order[index]].hwnd;
-        if (next && IsWindowVisible(next) && IsWindowEnabled(next)) {
-            SetFocus(next);
-            if (state.controls[order[index]].definition->kind == ControlKind::kEditBox)
-                SendMessageA(next, EM_SETSEL, 0, -1);
-            break;
-        }
+    const std::uint32_t next =
+        NextInTabCycle(state.definition->tab_order, focused == state.numbers.end() ? 0 : focused->second,
+                       GetKeyState(VK_SHIFT) >= 0, [&state](std::uint32_t number) {
+                           const HWND hwnd = state.controls[number].hwnd;
+                           return hwnd && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+                       });
+    if (next != 0) {
+        SetFocus(state.controls[next].hwnd);
+        if (state.controls[next].definition->kind == ControlKind::kEditBox)
+            SendMessageA(state.controls[next].hwnd, EM_SETSEL, 0, -1);
     }
     return true;
 }
@@ -240,6 +207,8 @@ class Win32Toolkit final : public Toolkit {
         InitCommonControlsEx(&controls);
         state_.ui_thread = GetCurrentThreadId();
         state_.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        state_.posted =
+            std::make_unique<PostedWorkQueue>([this] { PostMessageA(state_.main, kRunPostedWork, 0, 0); });
         g_state = &state_;
     }
     ~Win32Toolkit() override {
@@ -255,20 +224,10 @@ class Win32Toolkit final : public Toolkit {
 
     bool IsUiThread() const override { return GetCurrentThreadId() == state_.ui_thread; }
 
-    void Post(std::function<void()> work) override {
-        std::lock_guard lock(state_.queue_mutex);
-        if (state_.destroyed || !state_.main)
-            return;
-        state_.queue.push_back(std::move(work));
-        PostMessageA(state_.main, kRunPostedWork, 0, 0);
-    }
+    void Post(std::function<void()> work) override { state_.posted->Post(std::move(work)); }
 
     void PostDelayed(std::function<void()> work, std::chrono::milliseconds delay) override {
-        std::lock_guard lock(state_.queue_mutex);
-        if (state_.destroyed || !state_.main)
-            return;
-        state_.delayed.emplace(Clock::now() + delay, std::move(work));
-        PostMessageA(state_.main, kRunPostedWork, 0, 0); // the UI thread arms the timer
+        state_.posted->PostDelayed(std::move(work), delay);
     }
 
     void BuildWindow(const WindowDefinition& definition, EventSink& events) override {
@@ -283,6 +242,7 @@ class Win32Toolkit final : public Toolkit {
                             definition.outer_height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         if (!state_.main)
             ReportFatalAndExit("the main window could not be created");
+        state_.posted->Open();
         SendMessageA(state_.main, WM_SETFONT, reinterpret_cast<WPARAM>(state_.font), FALSE);
         const HICON icon = static_cast<HICON>(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR));
