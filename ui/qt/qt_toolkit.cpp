@@ -98,9 +98,7 @@ class QtToolkit final : public Toolkit {
     }
 
     ~QtToolkit() override {
-        if (main_ && !window_gone_)
-            DestroyWindow();
-        posted_->Close(); // nothing is posted to the receiver from here on
+        DestroyWindow(); // closes the posted-work queue: nothing reaches the receiver from here on
         controls_.clear();
         main_.reset();
         receiver_.reset();
@@ -258,7 +256,6 @@ class QtToolkit final : public Toolkit {
         Control& control = controls_[definition.number];
         control.definition = &definition;
         const std::uint32_t number = definition.number;
-        const QString text = QString::fromUtf8(definition.initial_text ? definition.initial_text : "");
         switch (definition.kind) {
         case ControlKind::kTimer:
             control.timer = std::make_unique<QTimer>();
@@ -266,25 +263,20 @@ class QtToolkit final : public Toolkit {
                              [this, number] { events_->Dispatch(number, EventKind::kTick); });
             return;
         case ControlKind::kLabel: {
-            auto* label = new qt::LabelWidget(main_.get(), definition.word_wrap);
-            label->SetDisplayText(text);
-            control.widget = label;
+            control.widget = new qt::LabelWidget(main_.get(), definition.word_wrap);
             break;
         }
         case ControlKind::kEditBox: {
-            auto* edit = new QLineEdit(text, main_.get());
+            auto* edit = new QLineEdit(main_.get());
             QPalette palette = edit->palette();
             palette.setColor(QPalette::Base, Qt::white);
             palette.setColor(QPalette::Text, Qt::black);
             edit->setPalette(palette);
-            edit->setCursorPosition(0);
-            control.bytes = text.toStdString();
-            control.shown = text;
             control.widget = edit;
             break;
         }
         case ControlKind::kButton: {
-            auto* button = new QPushButton(text, main_.get());
+            auto* button = new QPushButton(main_.get());
             button->setAutoDefault(false); // Enter presses no button
             button->setDefault(false);
             QObject::connect(button, &QPushButton::clicked,
@@ -299,6 +291,7 @@ class QtToolkit final : public Toolkit {
         control.widget->setObjectName(QString::number(number));
         control.widget->setGeometry(definition.left, definition.top, definition.width, definition.height);
         numbers_[control.widget] = number;
+        SetText(number, definition.initial_text ? definition.initial_text : "");
     }
 
     // Tab and Shift+Tab go round the definition's Tab order, skipping what is hidden or disabled.

@@ -92,11 +92,7 @@ BarWidget::BarWidget(QWidget* parent) : QProgressBar(parent) {
     SetBarPosition(0);
 }
 
-void BarWidget::SetBarRange(int low, int high) {
-    low_ = low;
-    high_ = high;
-    setRange(low, high > low ? high : low + 1);
-}
+void BarWidget::SetBarRange(int low, int high) { setRange(low, high > low ? high : low + 1); }
 
 void BarWidget::SetBarPosition(int shown) { setValue(shown); }
 

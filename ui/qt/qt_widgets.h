@@ -60,14 +60,9 @@ class BarWidget final : public QProgressBar {
     explicit BarWidget(QWidget* parent);
     void SetBarRange(int low, int high);
     void SetBarPosition(int shown);
-    int Low() const { return low_; }
-    int High() const { return high_; }
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
-
-  private:
-    int low_ = 0, high_ = 100;
 };
 
 } // namespace brenvale::qt

@@ -277,6 +277,14 @@ TEST_F(QtWindowTest, OnlyTheWrappingLabelsBreakLongTexts) {
     EXPECT_TRUE(TextBands(Item(kStatusLabel)).empty());
 }
 
+TEST_F(QtWindowTest, AnEmptyBarRangeShowsAnEmptyBarNotABusyOne) {
+    SetControlProperty(MainWindowControl(kOverallBar), kBarMaximum, 0);
+    auto* bar = Item<QProgressBar>(kOverallBar);
+    EXPECT_LT(bar->minimum(), bar->maximum()) << "Qt animates a bar whose range is empty";
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(GetControlInteger(MainWindowControl(kOverallBar), kBarMaximum), 0);
+}
+
 TEST_F(QtWindowTest, EmptyAndOverlappingPathsShowTheirMessages) {
     struct Case {
         std::string remote, local, message;
